@@ -1,0 +1,74 @@
+#pragma once
+// The platform side of the serial port: one implementation per operating
+// system (serial_win32.cpp, serial_posix.cpp), chosen by the build.
+//
+// Every function that can fail returns false (or kInvalidPort) and stores the
+// platform's own error code in `error` at the moment of failure, so the caller
+// never has to fetch it later from global state. All calls block for at most
+// the time-outs given in SerialTimeouts; none of them keeps state between calls
+// other than what the handle holds. Calls on one handle must not overlap; the
+// driver guarantees that with its lock.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace notarel {
+
+using PortHandle = std::intptr_t;
+constexpr PortHandle kInvalidPort = -1;  // all bits set, like INVALID_HANDLE_VALUE
+
+// Platform error code (GetLastError on Windows, errno on POSIX).
+using SystemError = std::uint32_t;
+
+// The five time-outs in milliseconds, in the order of the Win32 COMMTIMEOUTS record.
+struct SerialTimeouts {
+  std::uint32_t readInterval;    // longest gap between two received bytes
+  std::uint32_t readPerByte;     // multiplied by the number of bytes asked for
+  std::uint32_t readConstant;    // added to that product
+  std::uint32_t writePerByte;    // multiplied by the number of bytes written
+  std::uint32_t writeConstant;   // added to that product
+};
+
+namespace serial {
+
+// Device name for a port number: "\\.\COMn" on Windows; on POSIX the device
+// that Wine maps to COMn by default (COM1 to COM32 are /dev/ttyS0 to /dev/ttyS31,
+// COM33 to COM64 /dev/ttyUSB0.., COM65 to COM96 /dev/ttyACM0..).
+std::string PortName(int portNumber);
+
+// Opens the named device for exclusive read and write, synchronous I/O.
+PortHandle Open(const std::string& name, SystemError& error);
+// Closes; the result is not checked by the driver.
+void Close(PortHandle handle);
+
+bool SetTimeouts(PortHandle handle, const SerialTimeouts& timeouts, SystemError& error);
+// Reads the current line settings, sets the speed, 8 data bits, even parity,
+// one stop bit, binary mode with no flow control and DTR/RTS off, and writes them.
+bool SetLineFormat(PortHandle handle, std::int32_t baudRate, SystemError& error);
+// Sizes the driver's input and output queues.
+bool SetupQueues(PortHandle handle, std::uint32_t inputSize, std::uint32_t outputSize,
+                 SystemError& error);
+// Aborts pending transfers and empties both queues.
+bool Purge(PortHandle handle, SystemError& error);
+
+// Writes size bytes; `written` is the count the platform reports. Gives up after
+// writePerByte*size + writeConstant ms.
+bool Write(PortHandle handle, const std::uint8_t* data, std::size_t size, std::size_t& written,
+           SystemError& error);
+// Reads up to size bytes; returns true with received < size when a time-out
+// (readPerByte*size + readConstant in all, or readInterval after a byte) ended it.
+bool Read(PortHandle handle, std::uint8_t* data, std::size_t size, std::size_t& received,
+          SystemError& error);
+
+// The platform's message for an error code in Windows-1251, with every trailing
+// blank, control character and period removed.
+std::string ErrorText(SystemError error);
+
+}  // namespace serial
+
+// Milliseconds from the platform's 32-bit tick counter; differences are taken
+// modulo 2^32 so a wrap-around between two readings is harmless.
+std::uint32_t TickCount();
+inline std::uint32_t TicksSince(std::uint32_t start) { return TickCount() - start; }
+
+}  // namespace notarel

@@ -1,0 +1,34 @@
+#pragma once
+// The device emulator as a test's serial peer.
+//
+// Natively each peer is a fresh rud003-emu process on its own pseudo-terminal,
+// started by the test and ended by its process id. Under Wine the script that
+// runs the tests starts one emulator behind a COM link and hands its control
+// address over in the environment; each peer then restarts that emulator.
+#include <memory>
+#include <string>
+
+namespace notarel {
+class TComm;
+
+class EmulatorPeer {
+ public:
+  virtual ~EmulatorPeer() = default;
+
+  // A peer in the power-up state with no faults pending. Fails the calling test
+  // (and returns null) when no emulator can be had.
+  static std::unique_ptr<EmulatorPeer> Start();
+
+  // Sends one control line and returns the emulator's one-line reply
+  // ("OK ..." or "ERR ..."), or "" when the emulator did not answer.
+  virtual std::string Command(const std::string& line) = 0;
+
+  // Points the port at the emulator: its device path natively, its COM number under Wine.
+  virtual void Attach(TComm& comm) = 0;
+
+  // Whether the platform can run a second program on the same port (POSIX only:
+  // Wine does not enforce exclusive opening).
+  virtual bool CanTestExclusiveOpen() const = 0;
+};
+
+}  // namespace notarel

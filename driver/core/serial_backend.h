@@ -52,7 +52,9 @@ bool SetupQueues(PortHandle handle, std::uint32_t inputSize, std::uint32_t outpu
 bool Purge(PortHandle handle, SystemError& error);
 
 // Writes size bytes; `written` is the count the platform reports. Gives up after
-// writePerByte*size + writeConstant ms.
+// writePerByte*size + writeConstant ms. True only when every byte was written;
+// a write cut short by the time-out is false with the platform's time-out error
+// (ETIMEDOUT, ERROR_TIMEOUT), so the caller never reports "success" as a failure text.
 bool Write(PortHandle handle, const std::uint8_t* data, std::size_t size, std::size_t& written,
            SystemError& error);
 // Reads up to size bytes; returns true with received < size when a time-out

@@ -1,0 +1,137 @@
+#include "comm.h"
+
+#include "result_codes.h"
+
+namespace notarel {
+namespace {
+constexpr std::uint32_t kQueueSize = 1024;
+}
+
+TComm::TComm() = default;
+
+TComm::~TComm() { ClosePort(); }
+
+std::string TComm::PortName() const {
+  std::string path = portPath_.Get();
+  return path.empty() ? serial::PortName(portNumber_.load()) : path;
+}
+
+bool TComm::ClearResult() {
+  SetResult(kResultOk);
+  return true;
+}
+
+void TComm::SetResult(std::int32_t code) { SetResult(code, ResultMessage(code)); }
+
+void TComm::SetResult(std::int32_t code, std::string description) {
+  resultCode_.store(code);
+  resultDescription_.Set(std::move(description));
+}
+
+void TComm::SetSystemError(SystemError error) {
+  SetResult(kResultSystemError, serial::ErrorText(error));
+}
+
+bool TComm::HandleException(const std::exception& error) {
+  SetResult(kResultSystemError, error.what());
+  return false;
+}
+
+bool TComm::CheckBaudRate() {
+  const std::int32_t rate = baudRate_.load();
+  if (rate == 9600 || rate == 19200) return true;
+  SetResult(kResultBadBaudRate);
+  return false;
+}
+
+bool TComm::OpenPort() {
+  if (!CheckBaudRate()) return false;
+  ClearResult();
+  if (PortOpened()) return true;
+  SystemError error = 0;
+  const PortHandle handle = serial::Open(PortName(), error);
+  if (handle == kInvalidPort) {
+    SetResult(kResultPortOpenError, ResultMessage(kResultPortOpenError) + serial::ErrorText(error));
+    return false;
+  }
+  handle_.store(handle);
+  if (!ApplyTimeouts() || !ApplyCommState()) return false;
+  if (!serial::SetupQueues(handle, kQueueSize, kQueueSize, error)) {
+    SetSystemError(error);
+    return false;
+  }
+  return true;
+}
+
+bool TComm::ClosePort() {
+  ClearResult();
+  const PortHandle handle = handle_.exchange(kInvalidPort);
+  if (handle != kInvalidPort) serial::Close(handle);
+  return true;
+}
+
+bool TComm::EnsureOpen() { return PortOpened() || OpenPort(); }
+
+bool TComm::ApplyTimeouts() {
+  if (!EnsureOpen()) return false;
+  SystemError error = 0;
+  if (serial::SetTimeouts(handle_.load(), timeouts_, error)) return true;
+  SetSystemError(error);
+  return false;
+}
+
+bool TComm::ApplyCommState() {
+  if (!PortOpened()) return true;
+  SystemError error = 0;
+  if (serial::SetLineFormat(handle_.load(), baudRate_.load(), error)) return true;
+  SetSystemError(error);
+  return false;
+}
+
+void TComm::SetBaudRate(std::int32_t value) {
+  if (baudRate_.exchange(value) == value) return;
+  ApplyCommState();
+}
+
+bool TComm::Purge() {
+  if (!EnsureOpen()) return false;
+  SystemError error = 0;
+  if (serial::Purge(handle_.load(), error)) return true;
+  SetSystemError(error);
+  return false;
+}
+
+bool TComm::WritePort(const Bytes& data) {
+  if (!EnsureOpen()) return false;
+  SystemError error = 0;
+  std::size_t written = 0;
+  if (serial::Write(handle_.load(), data.data(), data.size(), written, error) &&
+      written == data.size()) {
+    return true;
+  }
+  SetSystemError(error);
+  return false;
+}
+
+bool TComm::ReadByte(std::uint8_t& value) {
+  SystemError error = 0;
+  std::size_t received = 0;
+  if (serial::Read(handle_.load(), &value, 1, received, error) && received == 1) return true;
+  SetResult(kResultNoLink);
+  return false;
+}
+
+bool TComm::ReadBytes(std::size_t n, Bytes& data) {
+  data.resize(n);
+  SystemError error = 0;
+  std::size_t received = 0;
+  if (!serial::Read(handle_.load(), data.data(), n, received, error)) {
+    data.clear();
+    SetSystemError(error);
+    return false;
+  }
+  data.resize(received);
+  return true;
+}
+
+}  // namespace notarel

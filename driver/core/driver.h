@@ -1,0 +1,135 @@
+#pragma once
+// TDriver: the driver core for one RUD-003 bill acceptor.
+//
+// Owns the serial link (as a TComm), the protocol exchanges, every value read
+// back from the device and the result of the last operation. Every device
+// operation holds DriverLock from the request to the end of the decoding, so
+// the client thread and the polling thread never interleave on the wire. The
+// fields below may be read from any thread at any time; they always describe
+// the most recent exchange of either thread.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "comm.h"
+#include "frame_codec.h"
+#include "guarded.h"
+
+namespace notarel {
+
+class TDriver : public TComm {
+ public:
+  TDriver();
+  // Tells the device to inhibit acceptance (opening the port if needed), then closes.
+  ~TDriver() override;
+
+  // The record of the last exchange.
+  std::string Input() const { return input_.Get(); }
+  std::string Output() const { return output_.Get(); }
+  std::int32_t ExecTime() const { return execTime_.load(); }
+  Bytes ReplyData() const { return replyData_.Get(); }
+
+  // Frame exchange. Callers hold DriverLock.
+  bool SendFrame(const Bytes& command);
+  bool ReceiveFrame();
+  bool Exchange(const Bytes& command);
+  bool ExchangeEcho(const Bytes& command);
+  bool CheckReplyLength(std::size_t minimum);
+
+  // Control commands: the reply must be ACK (0x50); 0x4B gives code 75.
+  bool Reset() { return ControlCommand(0x40); }
+  bool Stack1() { return ControlCommand(0x41); }
+  bool Stack2() { return ControlCommand(0x42); }
+  bool Return() { return ControlCommand(0x43); }
+  bool Hold() { return ControlCommand(0x44); }
+  bool Wait() { return ControlCommand(0x45); }
+  // Sends ACK without waiting for a reply and without clearing the result.
+  bool Ack();
+
+  // Setting and identification commands: the reply echoes the command byte.
+  bool WriteEnabledDenominations();
+  bool ReadEnabledDenominations();
+  bool WriteValidatedDenominations();
+  bool ReadValidatedDenominations();
+  bool WriteInhibitStatus();
+  bool ReadInhibitStatus();
+  bool WriteDirection();
+  bool ReadDirection();
+  bool WriteOptionalSettings();
+  bool ReadOptionalSettings();
+  bool ReadModelID();
+  bool ReadBootVersion();
+
+  // Status request and its decoding.
+  bool ReadStatus();
+
+  // Fields written by the commands; the writes here change only the driver's copy.
+  bool Denomination(int index) const;  // index 1 to 8, else std::out_of_range
+  void SetDenomination(int index, bool value);
+  std::uint8_t DenominationMask() const { return denominationMask_.load(); }
+  bool InhibitStatus() const { return inhibitStatus_.load(); }
+  void SetInhibitStatus(bool value) { inhibitStatus_.store(value); }
+  std::uint8_t DirectionValue() const { return directionValue_.load(); }
+  void SetDirectionValue(std::uint8_t value) { directionValue_.store(value); }
+  std::uint16_t OptionalSettings() const { return optionalSettings_.load(); }
+  void SetOptionalSettings(std::uint16_t value) { optionalSettings_.store(value); }
+  std::string ModelID() const { return modelId_.Get(); }
+  std::string BootVersion() const { return bootVersion_.Get(); }
+  // Up to three characters of ModelID from its third on.
+  std::string DeviceCountryCode() const;
+
+  // Decoded status.
+  std::uint8_t StatusCode() const { return statusCode_.load(); }
+  std::string StatusDescription() const { return statusDescription_.Get(); }
+  std::uint8_t DenominationCode() const { return denomination_.load(); }
+  std::uint8_t RejectionCode() const { return rejectionCode_.load(); }
+  std::string RejectionDescription() const { return rejectionDescription_.Get(); }
+  std::uint8_t FailureCode() const { return failureCode_.load(); }
+  std::string FailureDescription() const { return failureDescription_.Get(); }
+  std::int32_t BillCode() const { return billCode_.load(); }
+  void SetBillCode(std::int32_t value) { billCode_.store(value); }
+
+  // Serialises device exchanges; re-entrant for the thread that holds it.
+  std::recursive_mutex DriverLock;
+
+ private:
+  bool ControlCommand(std::uint8_t code);
+  // Runs one device operation under DriverLock; a failure leaves ExecTime 0.
+  template <class Body>
+  bool DeviceOperation(Body body);
+  // The echo exchange of a setting command and its minimum reply length.
+  bool EchoCommand(const Bytes& command, std::size_t minimumReply);
+  bool ReadDenominationReply(bool inverted);
+  bool ReceiveSync();
+  void DecodeStatusData(std::uint8_t status, std::uint8_t data);
+
+  std::atomic<std::int32_t> execTime_{0};
+  Guarded<Bytes> replyData_;
+  Guarded<std::string> input_;
+  Guarded<std::string> output_;
+  Guarded<std::string> modelId_;
+  std::atomic<std::uint8_t> statusCode_{0};
+  std::atomic<std::uint8_t> failureCode_{0};
+  std::atomic<std::uint8_t> denomination_{0};
+  Guarded<std::string> bootVersion_;
+  std::atomic<std::uint8_t> rejectionCode_{0};
+  std::atomic<std::uint8_t> directionValue_{0};
+  std::atomic<bool> inhibitStatus_{false};
+  std::atomic<std::uint16_t> optionalSettings_{0};
+  Guarded<std::string> statusDescription_;
+  Guarded<std::string> failureDescription_;
+  Guarded<std::string> rejectionDescription_;
+  std::atomic<std::uint8_t> denominationMask_{0};
+  std::atomic<std::int32_t> billCode_{0};
+};
+
+template <class Body>
+bool TDriver::DeviceOperation(Body body) {
+  std::lock_guard<std::recursive_mutex> hold(DriverLock);
+  const bool ok = body();
+  if (!ok) execTime_.store(0);
+  return ok;
+}
+
+}  // namespace notarel

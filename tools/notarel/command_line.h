@@ -1,0 +1,32 @@
+#pragma once
+// Parsing and running the tool's command line.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "member_table.h"
+
+namespace notarel::cli {
+
+// One word: a method call, a property read, or a property write with its value.
+struct Step {
+  const Member* member = nullptr;
+  bool write = false;
+  Value value;
+};
+
+struct Options {
+  std::string port;  // "COMn" or a device path; empty keeps the driver's own
+  int baud = 0;      // 0 keeps the driver's own
+  bool json = false;
+  bool help = false;
+  std::vector<Step> steps;
+};
+
+// Checks every word; on failure says why in `error`.
+bool ParseCommandLine(const std::vector<std::string>& args, Options& options, std::string& error);
+std::string Usage();
+// Runs the steps on one driver; returns the exit status (0 or 1).
+int Run(const Options& options, std::ostream& out);
+
+}  // namespace notarel::cli

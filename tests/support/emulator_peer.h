@@ -25,6 +25,8 @@ class EmulatorPeer {
 
   // Points the port at the emulator: its device path natively, its COM number under Wine.
   virtual void Attach(TComm& comm) = 0;
+  // The same as a user gives it to the command-line tool: a path, or "COMn".
+  virtual std::string PortArgument() const = 0;
 
   // Whether the platform can run a second program on the same port (POSIX only:
   // Wine does not enforce exclusive opening).

@@ -57,6 +57,7 @@ class ProcessPeer : public EmulatorPeer {
   }
 
   void Attach(TComm& comm) override { comm.SetPortPath(path_); }
+  std::string PortArgument() const override { return path_; }
   bool CanTestExclusiveOpen() const override { return true; }
 
  private:

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Every test of the project: native tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the thread tests under ThreadSanitizer, and the
+# Windows build of the core's serial and exchange tests under Wine against the
+# emulator. Installs what it needs first. Build trees go under build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/install-deps.sh
+
+echo "== native build with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DNOTAREL_SANITIZE="address;undefined" >/dev/null
+cmake --build build/asan -j2
+ctest --test-dir build/asan --output-on-failure -j2 --timeout 300
+
+echo "== thread tests with ThreadSanitizer"
+cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DNOTAREL_SANITIZE=thread >/dev/null
+cmake --build build/tsan -j2
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir build/tsan --output-on-failure -L thread --timeout 300
+
+echo "== Windows build under Wine"
+bash scripts/build-win32.sh build/win32
+bash scripts/wine-core-tests.sh "$root/build/asan" "$root/build/win32"

@@ -1,0 +1,109 @@
+// The command-line tool as scripts use it: words checked before anything is
+// sent, members run in order, JSON objects one per line.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "command_line.h"
+#include "device_test.h"
+#include "report.h"
+
+namespace notarel::cli {
+namespace {
+
+int Parse(const std::vector<std::string>& args, Options& options, std::string& error) {
+  return ParseCommandLine(args, options, error) ? 0 : 2;
+}
+
+TEST(CommandLine, UsageErrorsAreFoundBeforeAnythingRuns) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"ReadStatus", "Bogus"},          // unknown member
+      {"Denomination1=maybe"},          // not a boolean
+      {"PortNumber=12abc"},             // not an integer
+      {"BaudRate=99999999999"},         // beyond 32 bits
+      {"StatusCode=3"},                 // read-only
+      {"--port"},                       // option without its value
+      {"--port", "COMx", "ReadStatus"}, // bad COM name
+      {"--frobnicate", "ReadStatus"},   // unknown option
+      {},                               // nothing to do
+  };
+  for (const auto& args : bad) {
+    Options options;
+    std::string error;
+    EXPECT_EQ(Parse(args, options, error), 2) << (args.empty() ? "(none)" : args[0]);
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(CommandLine, ValuesParseAsTheInterfaceTypesThem) {
+  Value v;
+  ASSERT_TRUE(ParseValue(ValueType::Int, "0x1F", v));
+  EXPECT_EQ(std::get<std::int64_t>(v), 31);
+  ASSERT_TRUE(ParseValue(ValueType::Int, "010", v));
+  EXPECT_EQ(std::get<std::int64_t>(v), 10);  // decimal, not octal
+  ASSERT_TRUE(ParseValue(ValueType::Int, "-2147483648", v));
+  EXPECT_FALSE(ParseValue(ValueType::Int, "", v));
+  ASSERT_TRUE(ParseValue(ValueType::Bool, "-1", v));
+  EXPECT_TRUE(std::get<bool>(v));
+  ASSERT_TRUE(ParseValue(ValueType::Text, "Рубль", v));
+  EXPECT_EQ(std::get<std::string>(v), Utf8ToCp1251("Рубль"));
+}
+
+TEST(CommandLine, PropertyWritesConvertLikeTheControl) {
+  Options options;
+  std::string error;
+  ASSERT_EQ(Parse({"--port", "/nonexistent", "--json", "DirectionValue=511", "DirectionValue",
+                   "OptionalSettings=74565", "OptionalSettings", "PortNumber=33", "PortNumber",
+                   "PortNumber=32", "PortNumber"},
+                  options, error),
+            0)
+      << error;
+  std::ostringstream out;
+  EXPECT_EQ(Run(options, out), 0);
+  EXPECT_EQ(out.str(),
+            "{\"DirectionValue\": 255}\n{\"OptionalSettings\": 9029}\n"
+            "{\"PortNumber\": 1}\n{\"PortNumber\": 32}\n");
+}
+
+TEST(CommandLine, JsonTextsAreEscapedUtf8) {
+  EXPECT_EQ(JsonString("a\"b\\c\x01"), "\"a\\\"b\\\\c\\u0001\"");
+  EXPECT_EQ(JsonValue(Value{Utf8ToCp1251("Нет связи")}), "\"Нет связи\"");
+  EXPECT_EQ(JsonValue(Value{std::int64_t{-6}}), "-6");
+}
+
+using CommandLineOnDevice = DeviceTest;
+
+TEST_F(CommandLineOnDevice, MethodsReportFlagResultAndFilledFields) {
+  std::ostringstream out;
+  Options options;
+  std::string error;
+  const std::string path = peer_->PortArgument();
+  driver_.reset();  // the tool opens the port itself
+  ASSERT_EQ(Parse({"--port", path, "--json", "ReadStatus", "Reset", "ReadModelID"}, options, error), 0);
+  EXPECT_EQ(Run(options, out), 0);
+  std::istringstream lines(out.str());
+  std::string status, reset, model;
+  std::getline(lines, status);
+  std::getline(lines, reset);
+  std::getline(lines, model);
+  EXPECT_EQ(status.rfind("{\"ReadStatus\": true, \"ResultCode\": 0, \"ResultDescription\": \"Ошибок нет\", "
+                         "\"Output\": \"FC 05 11 27 56\", \"Input\": \"FC 05 40 ",
+                         0),
+            0u)
+      << status;
+  EXPECT_NE(status.find("\"StatusCode\": 64, \"StatusDescription\": \"POWER UP\""), std::string::npos);
+  EXPECT_EQ(reset.rfind("{\"Reset\": true", 0), 0u) << reset;
+  EXPECT_NE(model.find("\"ModelID\": \"RDRUB003\", \"DeviceCountryCode\": \"RUB\"}"), std::string::npos);
+
+  Emu("reply 4B");
+  Options failing;
+  ASSERT_EQ(Parse({"--port", path, "Reset", "ResultCode"}, failing, error), 0);
+  std::ostringstream plain;
+  EXPECT_EQ(Run(failing, plain), 1);
+  EXPECT_NE(plain.str().find("Reset: false\n  ResultCode: 75\n  ResultDescription: Неизвестная команда\n"),
+            std::string::npos)
+      << plain.str();
+}
+
+}  // namespace
+}  // namespace notarel::cli

@@ -1,0 +1,264 @@
+#include "device_model.h"
+
+#include <utility>
+
+namespace notarel::emu {
+namespace {
+
+Bytes Ack() { return Bytes{status::kAck}; }
+
+}  // namespace
+
+DeviceModel::DeviceModel(DeviceIdentity identity, StartState start) : identity_(std::move(identity)) {
+  switch (start) {
+    case StartState::kPowerUp:
+      break;
+    case StartState::kEnabled:
+      settings_.inhibit = false;
+      settings_.enabled = 0xFF;
+      phase_ = Phase::kIdle;
+      break;
+    case StartState::kInhibited:
+      phase_ = Phase::kIdle;
+      break;
+  }
+}
+
+std::optional<Bytes> DeviceModel::HandleRequest(const Bytes& body) {
+  if (body.empty()) return HandleCorruptRequest();
+  ++counters_.requests;
+  const std::uint8_t code = body[0];
+  switch (code) {
+    case command::kStatusRequest:
+      return StatusReply();
+    case command::kAck:
+      ++counters_.acks;
+      if (phase_ == Phase::kVendValid) {
+        // The host has seen VEND VALID: the bill is in the box now.
+        ++counters_.stacked;
+        phase_ = Phase::kStacked;
+      }
+      return std::nullopt;
+    case command::kReset:
+    case command::kStack1:
+    case command::kStack2:
+    case command::kReturn:
+    case command::kHold:
+    case command::kWait:
+      return HandleControl(code);
+    default:
+      return HandleSetting(body);
+  }
+}
+
+Bytes DeviceModel::HandleCorruptRequest() {
+  ++counters_.badcrc;
+  return Bytes{status::kCommunicationError};
+}
+
+std::optional<Bytes> DeviceModel::HandleControl(std::uint8_t code) {
+  switch (code) {
+    case command::kReset:
+      // Any bill in the transport is given up; the device reinitialises.
+      phase_ = Phase::kInitializing;
+      break;
+    case command::kStack1:
+    case command::kStack2:
+      Stack(code);
+      break;
+    case command::kReturn:
+      ++counters_.returns;
+      if (HoldsBillInEscrow()) {
+        ++counters_.returned;
+        phase_ = Phase::kReturning;
+      }
+      break;
+    case command::kHold:
+      if (phase_ == Phase::kEscrow) phase_ = Phase::kHolding;
+      break;
+    default:  // Wait: acknowledged, nothing changes.
+      break;
+  }
+  return Ack();
+}
+
+void DeviceModel::Stack(std::uint8_t code) {
+  if (code == command::kStack1) {
+    ++counters_.stack1;
+  } else {
+    ++counters_.stack2;
+  }
+  if (HoldsBillInEscrow()) phase_ = Phase::kStacking;
+}
+
+std::optional<Bytes> DeviceModel::HandleSetting(const Bytes& body) {
+  const std::uint8_t code = body[0];
+  const std::size_t data = body.size() - 1;
+  auto needs = [&](std::size_t n) { return data >= n; };
+  switch (code) {
+    case command::kWriteEnabled:
+      if (!needs(1)) break;
+      settings_.enabled = static_cast<std::uint8_t>(~body[1]);
+      return Bytes{code, body[1], 0x00};
+    case command::kReadEnabled:
+      return Bytes{code, static_cast<std::uint8_t>(~settings_.enabled), 0x00};
+    case command::kWriteValidated:
+      if (!needs(1)) break;
+      settings_.validated = body[1];
+      return Bytes{code, settings_.validated, 0x00};
+    case command::kReadValidated:
+      return Bytes{code, settings_.validated, 0x00};
+    case command::kWriteInhibit:
+      if (!needs(1)) break;
+      settings_.inhibit = (body[1] & 0x01) != 0;
+      return Bytes{code, static_cast<std::uint8_t>(settings_.inhibit ? 1 : 0)};
+    case command::kReadInhibit:
+      return Bytes{code, static_cast<std::uint8_t>(settings_.inhibit ? 1 : 0)};
+    case command::kWriteDirection:
+      if (!needs(1)) break;
+      settings_.direction = body[1];
+      return Bytes{code, settings_.direction};
+    case command::kReadDirection:
+      return Bytes{code, settings_.direction};
+    case command::kWriteOptional:
+      if (!needs(2)) break;
+      settings_.optional = static_cast<std::uint16_t>(body[1] << 8 | body[2]);
+      return Bytes{code, body[1], body[2]};
+    case command::kReadOptional:
+      return Bytes{code, static_cast<std::uint8_t>(settings_.optional >> 8),
+                   static_cast<std::uint8_t>(settings_.optional & 0xFF)};
+    case command::kReadModelId: {
+      Bytes reply{code};
+      reply.insert(reply.end(), identity_.model_id.begin(), identity_.model_id.end());
+      return reply;
+    }
+    case command::kReadBootVersion: {
+      Bytes reply{code};
+      reply.insert(reply.end(), identity_.boot_version.begin(), identity_.boot_version.end());
+      return reply;
+    }
+    default:
+      ++counters_.unknown;
+      return Bytes{status::kInvalidCommand};
+  }
+  // A known setting command without its data bytes is a malformed frame.
+  return Bytes{status::kCommunicationError};
+}
+
+Bytes DeviceModel::StatusReply() {
+  Bytes reply = CurrentStatus();
+  AdvanceAfterStatus();
+  return reply;
+}
+
+Bytes DeviceModel::CurrentStatus() const {
+  switch (phase_) {
+    case Phase::kPowerUp:
+    case Phase::kForced:
+      return Bytes{held_status_};
+    case Phase::kInitializing:
+      return Bytes{status::kInitialize};
+    case Phase::kIdle:
+      return Bytes{IdleStatus()};
+    case Phase::kAccepting:
+      return Bytes{status::kAccepting};
+    case Phase::kEscrow:
+      return Bytes{status::kEscrow, bill_code_};
+    case Phase::kHolding:
+      return Bytes{status::kHolding};
+    case Phase::kStacking:
+      return Bytes{status::kStacking};
+    case Phase::kVendValid:
+      return Bytes{status::kVendValid};
+    case Phase::kStacked:
+      return Bytes{status::kStacked};
+    case Phase::kReturning:
+      return Bytes{status::kReturning};
+    case Phase::kRejecting:
+      return Bytes{status::kRejecting, rejection_code_};
+    case Phase::kFailure:
+      return Bytes{status::kFailure, failure_code_};
+  }
+  return Bytes{status::kFailure, failure_code_};
+}
+
+// Passing states are reported exactly once; the next status request sees the following one.
+void DeviceModel::AdvanceAfterStatus() {
+  switch (phase_) {
+    case Phase::kAccepting:
+      ++counters_.escrowed;
+      phase_ = Phase::kEscrow;
+      break;
+    case Phase::kStacking:
+      phase_ = Phase::kVendValid;
+      break;
+    case Phase::kInitializing:
+    case Phase::kStacked:
+    case Phase::kReturning:
+    case Phase::kRejecting:
+      phase_ = Phase::kIdle;
+      break;
+    default:
+      break;
+  }
+}
+
+std::uint8_t DeviceModel::IdleStatus() const {
+  return !settings_.inhibit && settings_.enabled != 0 ? status::kEnabled : status::kDisabled;
+}
+
+std::string DeviceModel::Insert(std::uint8_t bill_code) {
+  if (phase_ != Phase::kIdle) return "device busy";
+  if (IdleStatus() != status::kEnabled) return "device not enabled";
+  bill_code_ = bill_code;
+  phase_ = Phase::kAccepting;
+  return {};
+}
+
+std::string DeviceModel::Reject(std::uint8_t rejection_code) {
+  switch (phase_) {
+    case Phase::kIdle:
+    case Phase::kAccepting:
+    case Phase::kEscrow:
+    case Phase::kHolding:
+      break;
+    default:
+      return "no bill can be rejected now";
+  }
+  rejection_code_ = rejection_code;
+  phase_ = Phase::kRejecting;
+  ++counters_.rejected;
+  return {};
+}
+
+void DeviceModel::Fail(std::uint8_t failure_code) {
+  failure_code_ = failure_code;
+  phase_ = Phase::kFailure;
+  ++counters_.failures;
+}
+
+std::string DeviceModel::Force(std::uint8_t status_byte) {
+  if (status_byte < status::kFirstForced || status_byte > status::kLastForced) {
+    return "state must be 0x43 to 0x48";
+  }
+  held_status_ = status_byte;
+  phase_ = Phase::kForced;
+  return {};
+}
+
+void DeviceModel::Clear() {
+  if (phase_ == Phase::kForced || phase_ == Phase::kFailure) phase_ = Phase::kIdle;
+}
+
+void DeviceModel::PowerUp(std::uint8_t power_up_status) {
+  settings_ = DeviceSettings{};
+  held_status_ = power_up_status;
+  phase_ = Phase::kPowerUp;
+}
+
+void DeviceModel::Restart() {
+  PowerUp(status::kPowerUp);
+  counters_ = DeviceCounters{};
+}
+
+}  // namespace notarel::emu

@@ -1,0 +1,142 @@
+#pragma once
+// The acceptor as a pure state machine: request bodies in, reply bodies out.
+// No I/O and no clocks: every step of the bill cycle is driven by a status
+// request, so a test that sends the same requests always sees the same replies.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "frame_codec.h"
+
+namespace notarel::emu {
+
+// Status bytes the device reports in reply to a status request.
+namespace status {
+constexpr std::uint8_t kEnabled = 0x11;
+constexpr std::uint8_t kAccepting = 0x12;
+constexpr std::uint8_t kEscrow = 0x13;
+constexpr std::uint8_t kStacking = 0x14;
+constexpr std::uint8_t kVendValid = 0x15;
+constexpr std::uint8_t kStacked = 0x16;
+constexpr std::uint8_t kRejecting = 0x17;
+constexpr std::uint8_t kReturning = 0x18;
+constexpr std::uint8_t kHolding = 0x19;
+constexpr std::uint8_t kDisabled = 0x1A;
+constexpr std::uint8_t kInitialize = 0x1B;
+constexpr std::uint8_t kPowerUp = 0x40;
+constexpr std::uint8_t kPowerUpBillInAcceptor = 0x41;
+constexpr std::uint8_t kPowerUpBillInStacker = 0x42;
+constexpr std::uint8_t kFirstForced = 0x43;  // STACKER FULL
+constexpr std::uint8_t kLastForced = 0x48;   // CHEATED
+constexpr std::uint8_t kFailure = 0x49;
+constexpr std::uint8_t kCommunicationError = 0x4A;
+constexpr std::uint8_t kInvalidCommand = 0x4B;
+constexpr std::uint8_t kAck = 0x50;
+}  // namespace status
+
+// Command bytes the host sends.
+namespace command {
+constexpr std::uint8_t kStatusRequest = 0x11;
+constexpr std::uint8_t kReset = 0x40;
+constexpr std::uint8_t kStack1 = 0x41;
+constexpr std::uint8_t kStack2 = 0x42;
+constexpr std::uint8_t kReturn = 0x43;
+constexpr std::uint8_t kHold = 0x44;
+constexpr std::uint8_t kWait = 0x45;
+constexpr std::uint8_t kAck = 0x50;
+constexpr std::uint8_t kReadEnabled = 0x80;
+constexpr std::uint8_t kReadValidated = 0x81;
+constexpr std::uint8_t kReadInhibit = 0x83;
+constexpr std::uint8_t kReadDirection = 0x84;
+constexpr std::uint8_t kReadOptional = 0x85;
+constexpr std::uint8_t kReadModelId = 0x88;
+constexpr std::uint8_t kReadBootVersion = 0x89;
+constexpr std::uint8_t kWriteEnabled = 0xC0;
+constexpr std::uint8_t kWriteValidated = 0xC1;
+constexpr std::uint8_t kWriteInhibit = 0xC3;
+constexpr std::uint8_t kWriteDirection = 0xC4;
+constexpr std::uint8_t kWriteOptional = 0xC5;
+}  // namespace command
+
+struct DeviceCounters {
+  unsigned long escrowed = 0;  // bills that reached escrow
+  unsigned long stacked = 0;   // bills whose VEND VALID the host acknowledged
+  unsigned long returned = 0;  // bills handed back on Return
+  unsigned long rejected = 0;  // rejections ordered by the control side
+  unsigned long failures = 0;  // failures ordered by the control side
+  unsigned long stack1 = 0;    // Stack1 requests, in escrow or not
+  unsigned long stack2 = 0;
+  unsigned long returns = 0;   // Return requests, in escrow or not
+  unsigned long acks = 0;      // ACKs from the host
+  unsigned long requests = 0;  // well-formed request frames
+  unsigned long badcrc = 0;    // request frames with a wrong CRC
+  unsigned long unknown = 0;   // requests with a command byte the device does not know
+};
+
+// The settings a host can write; power-up restores these values.
+struct DeviceSettings {
+  bool inhibit = true;
+  std::uint8_t enabled = 0x00;  // bit k-1 set: denomination k accepted
+  std::uint8_t validated = 0x00;
+  std::uint8_t direction = 0x00;
+  std::uint16_t optional = 0x0000;
+};
+
+struct DeviceIdentity {
+  std::string model_id = "RDRUB003";
+  std::string boot_version = "V1.07";
+};
+
+enum class StartState { kPowerUp, kEnabled, kInhibited };
+
+class DeviceModel {
+ public:
+  explicit DeviceModel(DeviceIdentity identity = {}, StartState start = StartState::kPowerUp);
+
+  // Answers one well-formed request body (command byte, then data). Returns no
+  // reply for the host's ACK, which the device never answers.
+  std::optional<Bytes> HandleRequest(const Bytes& body);
+  // Answers a request frame whose CRC did not match.
+  Bytes HandleCorruptRequest();
+
+  // Control side. Each returns an empty text on success, else why it refused.
+  std::string Insert(std::uint8_t bill_code);
+  std::string Reject(std::uint8_t rejection_code);
+  void Fail(std::uint8_t failure_code);
+  std::string Force(std::uint8_t status_byte);
+  void Clear();
+  // power_up_status is one of the three POWER UP status bytes.
+  void PowerUp(std::uint8_t power_up_status);
+  // Power-up plus zeroed counters.
+  void Restart();
+
+  // The reply the next status request would get, without advancing the cycle.
+  Bytes CurrentStatus() const;
+  const DeviceCounters& Counters() const { return counters_; }
+  const DeviceSettings& Settings() const { return settings_; }
+
+ private:
+  enum class Phase {
+    kPowerUp, kInitializing, kIdle, kAccepting, kEscrow, kHolding, kStacking,
+    kVendValid, kStacked, kReturning, kRejecting, kFailure, kForced,
+  };
+
+  std::optional<Bytes> HandleControl(std::uint8_t code);
+  std::optional<Bytes> HandleSetting(const Bytes& body);
+  Bytes StatusReply();
+  void Stack(std::uint8_t code);
+  void AdvanceAfterStatus();
+  std::uint8_t IdleStatus() const;
+  bool HoldsBillInEscrow() const { return phase_ == Phase::kEscrow || phase_ == Phase::kHolding; }
+
+  DeviceIdentity identity_;
+  DeviceSettings settings_;
+  DeviceCounters counters_;
+  Phase phase_ = Phase::kPowerUp;
+  std::uint8_t held_status_ = status::kPowerUp;  // POWER UP variant or forced status
+  std::uint8_t bill_code_ = 0;
+  std::uint8_t rejection_code_ = 0;
+  std::uint8_t failure_code_ = 0;
+};
+
+}  // namespace notarel::emu

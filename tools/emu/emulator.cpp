@@ -1,0 +1,119 @@
+#include "emulator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <poll.h>
+#include <unistd.h>
+
+#include "device_commands.h"
+#include "tcp_control.h"
+
+namespace notarel::emu {
+
+void PrintLine(const std::string& line) {
+  std::fputs(line.c_str(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+Emulator::Emulator(EmulatorOptions options, std::uint32_t seed, EmuLog& log)
+    : options_(std::move(options)),
+      log_(log),
+      model_(options_.identity, options_.start),
+      faults_(seed),
+      pty_(options_.link_path) {
+  pacer_.SetBaud(options_.wire_baud);
+  log_.Line("seed " + std::to_string(seed));
+}
+
+Emulator::~Emulator() {
+  if (listen_fd_ >= 0) ::close(listen_fd_);
+  for (auto& client : clients_) ::close(client->fd());
+}
+
+void Emulator::Start() {
+  LoadScript();
+  pty_.Open();
+  log_.Line("PTY " + pty_.slave_path());
+  PrintLine("PTY " + pty_.slave_path());
+  if (options_.control_port) {
+    std::uint16_t port = 0;
+    listen_fd_ = OpenControlListener(*options_.control_port, port);
+    PrintLine("CONTROL 127.0.0.1:" + std::to_string(port));
+    log_.Line("CONTROL 127.0.0.1:" + std::to_string(port));
+  }
+  stdin_ = std::make_unique<ControlChannel>(ControlChannel::Kind::kStdin, STDIN_FILENO, "stdin");
+  PrintLine("READY");
+}
+
+void Emulator::Finish() {
+  pty_.RemoveLink();
+  const std::string counters = FormatCounters(model_.Counters());
+  log_.Line("exit: " + counters);
+  PrintLine("COUNTERS " + counters);
+}
+
+bool Emulator::ShouldEnd() const {
+  if (quit_) return true;
+  // With TCP control the emulator may run with standard input at end of file.
+  return listen_fd_ < 0 && stdin_->Finished();
+}
+
+int Emulator::PollTimeoutMs(TimePoint now) const {
+  std::optional<TimePoint> next = pacer_.NextDue();
+  auto consider = [&](std::optional<TimePoint> t) {
+    if (t && (!next || *t < *next)) next = t;
+  };
+  if (!replies_.empty()) consider(replies_.front().release);
+  if (streaming_ && pacer_.Baud() == 0) consider(next_stream_chunk_);
+  consider(stdin_->WakeAt());
+  if (script_) consider(script_->WakeAt());
+  for (const auto& client : clients_) consider(client->WakeAt());
+  constexpr int kIdleWakeMs = 1000;
+  if (!next) return kIdleWakeMs;
+  if (*next <= now) return 0;
+  // Rounded up, so that the wake-up never comes before the time it waits for.
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - now).count();
+  return static_cast<int>(std::min<long long>(wait, kIdleWakeMs));
+}
+
+void Emulator::Run(const volatile std::sig_atomic_t& stop_requested, int wake_fd) {
+  std::vector<pollfd> fds;
+  std::vector<ControlChannel*> polled;  // the channel behind each fd from index 3 on
+  while (!stop_requested && !ShouldEnd()) {
+    fds.clear();
+    polled.clear();
+    const short line_events = static_cast<short>(POLLIN | (line_out_.empty() ? 0 : POLLOUT));
+    fds.push_back({wake_fd, POLLIN, 0});
+    fds.push_back({pty_.master_fd(), line_events, 0});
+    fds.push_back({listen_fd_, POLLIN, 0});  // a negative fd is skipped by poll
+    if (!stdin_->InputEnded()) polled.push_back(stdin_.get());
+    for (auto& client : clients_) {
+      if (!client->InputEnded()) polled.push_back(client.get());
+    }
+    for (ControlChannel* channel : polled) fds.push_back({channel->fd(), POLLIN, 0});
+
+    const int ready = ::poll(fds.data(), fds.size(), PollTimeoutMs(Clock::now()));
+    if (ready < 0 && errno != EINTR) {
+      log_.Line(std::string("poll failed: ") + std::strerror(errno));
+      return;
+    }
+    if (ready > 0) {
+      if (fds[1].revents & (POLLIN | POLLERR | POLLHUP)) ReadLine(Clock::now());
+      if (fds[2].revents & POLLIN) AcceptClients();
+      for (std::size_t i = 0; i < polled.size(); ++i) {
+        if (fds[3 + i].revents != 0) ReadChannel(*polled[i]);
+      }
+    }
+    const TimePoint now = Clock::now();
+    ServeRequests(now);
+    ServeChannels(now);
+    ReleaseReplies(now);
+    FeedStream(now);
+    FlushLine(now);
+  }
+}
+
+}  // namespace notarel::emu

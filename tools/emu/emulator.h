@@ -1,0 +1,102 @@
+#pragma once
+// The emulator process: one thread, one poll() over the pty master, standard
+// input, the TCP listening socket and its clients, and a wake-up pipe for
+// signals. Each turn it moves bytes between the line and the device model,
+// carries out control commands, and sleeps until the next byte or timer is due.
+#include <chrono>
+#include <csignal>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control_channel.h"
+#include "control_command.h"
+#include "device_model.h"
+#include "emu_log.h"
+#include "emu_options.h"
+#include "fault_injector.h"
+#include "pty_link.h"
+#include "request_reader.h"
+#include "wire_pacer.h"
+
+namespace notarel::emu {
+
+class Emulator {
+ public:
+  using Clock = std::chrono::steady_clock;
+  using TimePoint = Clock::time_point;
+
+  Emulator(EmulatorOptions options, std::uint32_t seed, EmuLog& log);
+  ~Emulator();
+  Emulator(const Emulator&) = delete;
+  Emulator& operator=(const Emulator&) = delete;
+
+  // Opens the line and the control sources, then prints PTY, CONTROL and READY.
+  // Throws std::system_error (or std::runtime_error for an unreadable script).
+  void Start();
+  // Serves until quit, a stop request, or the end of standard input when it is
+  // the only interactive control source. wake_fd becomes readable on a signal.
+  void Run(const volatile std::sig_atomic_t& stop_requested, int wake_fd);
+  // Removes the link and prints the final counters line.
+  void Finish();
+
+ private:
+  struct PendingReply {
+    TimePoint release;
+    Bytes bytes;
+    std::vector<std::string> faults;
+  };
+
+  // Serial side.
+  void ReadLine(TimePoint now);
+  void ServeRequests(TimePoint now);
+  void HandleEvent(const RequestEvent& event, TimePoint now);
+  const char* IgnoreReason(TimePoint now) const;
+  void QueueReply(const Bytes& body, TimePoint now);
+  void ReleaseReplies(TimePoint now);
+  void FeedStream(TimePoint now);
+  void FlushLine(TimePoint now);
+  void ResetLine();
+
+  // Control side.
+  void LoadScript();
+  void AcceptClients();
+  void ReadChannel(ControlChannel& channel);
+  void ServeChannels(TimePoint now);
+  void ServeChannel(ControlChannel& channel, TimePoint now);
+  std::string Execute(const ControlCommand& command, TimePoint now);
+  std::string Hangup();
+  void RestartLink();
+  void Answer(ControlChannel& channel, const std::string& line, const std::string& reply);
+
+  // Loop.
+  int PollTimeoutMs(TimePoint now) const;
+  bool ShouldEnd() const;
+
+  EmulatorOptions options_;
+  EmuLog& log_;
+  DeviceModel model_;
+  FaultInjector faults_;
+  PtyLink pty_;
+  WirePacer pacer_;
+  RequestReader reader_;
+
+  std::deque<PendingReply> replies_;
+  Bytes line_out_;  // due bytes the pty has not taken yet
+  TimePoint silent_until_{};
+  std::chrono::milliseconds delay_{0};
+  bool streaming_ = false;
+  TimePoint next_stream_chunk_{};
+
+  int listen_fd_ = -1;
+  std::unique_ptr<ControlChannel> stdin_;
+  std::unique_ptr<ControlChannel> script_;
+  std::vector<std::unique_ptr<ControlChannel>> clients_;
+  bool quit_ = false;
+};
+
+// One line on standard output, flushed at once: a reader waits for each.
+void PrintLine(const std::string& line);
+
+}  // namespace notarel::emu

@@ -1,0 +1,130 @@
+// The serial side of the event loop: bytes from the pty through wire pacing
+// into the request reader and the device model, replies back out through the
+// fault injector, the reply delay and wire pacing.
+#include <cerrno>
+#include <cstring>
+
+#include "emulator.h"
+
+namespace notarel::emu {
+namespace {
+
+// Noise is sent in chunks of this size when streaming.
+constexpr std::size_t kStreamChunk = 64;
+constexpr std::chrono::milliseconds kStreamPeriod{1};
+
+}  // namespace
+
+void Emulator::ReadLine(TimePoint now) {
+  std::uint8_t buffer[4096];
+  for (;;) {
+    const ssize_t n = pty_.Read(buffer, sizeof buffer);
+    if (n > 0) {
+      pacer_.Receive(Bytes(buffer, buffer + n), now);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      log_.Line(std::string("pty read failed: ") + std::strerror(errno));
+    }
+    return;
+  }
+}
+
+void Emulator::ServeRequests(TimePoint now) {
+  const Bytes arrived = pacer_.TakeReceived(now);
+  if (arrived.empty()) return;
+  for (const RequestEvent& event : reader_.Feed(arrived, now)) HandleEvent(event, now);
+}
+
+// Why requests are not answered now, or null when they are.
+const char* Emulator::IgnoreReason(TimePoint now) const {
+  if (streaming_) return "streaming";
+  if (now < silent_until_) return "silent";
+  return nullptr;
+}
+
+void Emulator::HandleEvent(const RequestEvent& event, TimePoint now) {
+  const std::string hex = HexDump(event.bytes);
+  const char* ignored = IgnoreReason(now);
+  switch (event.kind) {
+    case RequestEvent::Kind::kFrame:
+    case RequestEvent::Kind::kBadCrc: {
+      const bool bad = event.kind == RequestEvent::Kind::kBadCrc;
+      log_.Line("RX " + hex + (bad ? " (bad CRC)" : "") + (ignored ? std::string(" (ignored: ") + ignored + ")" : ""));
+      if (ignored) return;
+      const auto reply = bad ? model_.HandleCorruptRequest() : model_.HandleRequest(event.Body());
+      if (reply) QueueReply(*reply, now);
+      return;
+    }
+    case RequestEvent::Kind::kShortLength:
+      log_.Line("RX " + hex + " (length under 5, dropped)");
+      return;
+    case RequestEvent::Kind::kNoise:
+      log_.Line("RX " + hex + " (before sync, dropped)");
+      return;
+    case RequestEvent::Kind::kIncomplete:
+      log_.Line("RX " + hex + " (incomplete, dropped)");
+      return;
+  }
+}
+
+void Emulator::QueueReply(const Bytes& body, TimePoint now) {
+  const Bytes frame = BuildFrame(body);
+  PendingReply reply{now + delay_, frame, {}};
+  if (faults_.HasPending()) {
+    ShapedReply shaped = faults_.Shape(frame);
+    reply.bytes = std::move(shaped.bytes);
+    reply.faults = std::move(shaped.applied);
+  }
+  replies_.push_back(std::move(reply));
+}
+
+void Emulator::ReleaseReplies(TimePoint now) {
+  while (!replies_.empty() && replies_.front().release <= now) {
+    const PendingReply& reply = replies_.front();
+    for (const std::string& fault : reply.faults) log_.Line("FAULT " + fault);
+    log_.Line("TX " + HexDump(reply.bytes));
+    pacer_.Send(reply.bytes, now);
+    replies_.pop_front();
+  }
+}
+
+void Emulator::FeedStream(TimePoint now) {
+  if (!streaming_) return;
+  if (pacer_.Baud() != 0) {
+    // Keep the paced line busy: refill before the queued noise runs out.
+    if (pacer_.SendBacklog() < kStreamChunk) pacer_.Send(faults_.Noise(kStreamChunk), now);
+    return;
+  }
+  if (now < next_stream_chunk_) return;
+  pacer_.Send(faults_.Noise(kStreamChunk), now);
+  next_stream_chunk_ = now + kStreamPeriod;
+}
+
+void Emulator::FlushLine(TimePoint now) {
+  const Bytes due = pacer_.TakeSendable(now);
+  line_out_.insert(line_out_.end(), due.begin(), due.end());
+  while (!line_out_.empty()) {
+    const ssize_t n = pty_.Write(line_out_.data(), line_out_.size());
+    if (n > 0) {
+      line_out_.erase(line_out_.begin(), line_out_.begin() + n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    const bool full = n == 0 || errno == EAGAIN;
+    if (!full) log_.Line(std::string("pty write failed: ") + std::strerror(errno));
+    // Noise that the line cannot take is simply lost, as on a real wire;
+    // a reply waits for room.
+    if (streaming_ || !full) line_out_.clear();
+    return;
+  }
+}
+
+void Emulator::ResetLine() {
+  pacer_.Clear();
+  reader_.Reset();
+  replies_.clear();
+  line_out_.clear();
+}
+
+}  // namespace notarel::emu

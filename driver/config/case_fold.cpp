@@ -8,7 +8,7 @@ namespace {
 
 // Lower-case and upper-case bytes of the Cyrillic letters outside the two
 // contiguous alphabets (Serbian, Macedonian, Ukrainian and Belarusian letters).
-constexpr std::array<std::array<std::uint8_t, 2>, 14> kExtraPairs = {{
+constexpr std::array<std::array<std::uint8_t, 2>, 15> kExtraPairs = {{
     {0x90, 0x80},  // dje
     {0x83, 0x81},  // gje
     {0x9A, 0x8A},  // lje
@@ -23,6 +23,7 @@ constexpr std::array<std::array<std::uint8_t, 2>, 14> kExtraPairs = {{
     {0xBA, 0xAA},  // ukrainian ie
     {0xBF, 0xAF},  // yi
     {0xB3, 0xB2},  // byelorussian-ukrainian i
+    {0xBE, 0xBD},  // dze
 }};
 
 struct UpperTable {

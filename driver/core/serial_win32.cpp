@@ -102,16 +102,18 @@ bool Purge(PortHandle handle, SystemError& error) {
   return Check(PurgeComm(ToHandle(handle), everything), error);
 }
 
-// A write that ends early on its time-out succeeds with a short count. The last
-// error is taken in that case too, so the caller that treats a short count as a
-// failure reports what the system says at that moment.
+// A write that the time-out cuts short still succeeds as a call; it is reported
+// as ERROR_TIMEOUT so the caller shows a real reason instead of the system's
+// "completed successfully" text.
 bool Write(PortHandle handle, const std::uint8_t* data, std::size_t size, std::size_t& written,
            SystemError& error) {
   DWORD done = 0;
   const BOOL ok = WriteFile(ToHandle(handle), data, static_cast<DWORD>(size), &done, nullptr);
-  error = GetLastError();
   written = done;
-  return ok != FALSE;
+  if (!Check(ok, error)) return false;
+  if (written == size) return true;
+  error = ERROR_TIMEOUT;
+  return false;
 }
 
 bool Read(PortHandle handle, std::uint8_t* data, std::size_t size, std::size_t& received,

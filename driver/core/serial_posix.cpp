@@ -66,6 +66,20 @@ bool Fail(SystemError& error) {
   return false;
 }
 
+// A pseudo-terminal has no parity bit: it drops PARENB, and the C library then
+// reports EINVAL for a request that otherwise took. The line is usable when the
+// speed and the byte size are what was asked for.
+bool LineTookSettings(int fd, speed_t speed, SystemError& error) {
+  const int cause = errno;
+  termios now{};
+  if (cause == EINVAL && tcgetattr(fd, &now) == 0 && cfgetospeed(&now) == speed &&
+      (now.c_cflag & CSIZE) == CS8) {
+    return true;
+  }
+  error = static_cast<SystemError>(cause);
+  return false;
+}
+
 }  // namespace
 
 namespace serial {
@@ -130,7 +144,7 @@ bool SetLineFormat(PortHandle handle, std::int32_t baudRate, SystemError& error)
   tio.c_cc[VTIME] = 0;
   cfsetispeed(&tio, speed);
   cfsetospeed(&tio, speed);
-  if (tcsetattr(fd, TCSANOW, &tio) != 0) return Fail(error);
+  if (tcsetattr(fd, TCSANOW, &tio) != 0 && !LineTookSettings(fd, speed, error)) return false;
   // DTR and RTS held off where the device has modem lines; a pseudo-terminal has none.
   int lines = TIOCM_DTR | TIOCM_RTS;
   ioctl(fd, TIOCMBIC, &lines);

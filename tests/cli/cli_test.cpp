@@ -59,7 +59,7 @@ TEST(CommandLine, PropertyWritesConvertLikeTheControl) {
             0)
       << error;
   std::ostringstream out;
-  EXPECT_EQ(Run(options, out), 0);
+  EXPECT_EQ(cli::Run(options, out), 0);
   EXPECT_EQ(out.str(),
             "{\"DirectionValue\": 255}\n{\"OptionalSettings\": 9029}\n"
             "{\"PortNumber\": 1}\n{\"PortNumber\": 32}\n");
@@ -80,7 +80,7 @@ TEST_F(CommandLineOnDevice, MethodsReportFlagResultAndFilledFields) {
   const std::string path = peer_->PortArgument();
   driver_.reset();  // the tool opens the port itself
   ASSERT_EQ(Parse({"--port", path, "--json", "ReadStatus", "Reset", "ReadModelID"}, options, error), 0);
-  EXPECT_EQ(Run(options, out), 0);
+  EXPECT_EQ(cli::Run(options, out), 0);
   std::istringstream lines(out.str());
   std::string status, reset, model;
   std::getline(lines, status);
@@ -99,7 +99,7 @@ TEST_F(CommandLineOnDevice, MethodsReportFlagResultAndFilledFields) {
   Options failing;
   ASSERT_EQ(Parse({"--port", path, "Reset", "ResultCode"}, failing, error), 0);
   std::ostringstream plain;
-  EXPECT_EQ(Run(failing, plain), 1);
+  EXPECT_EQ(cli::Run(failing, plain), 1);
   EXPECT_NE(plain.str().find("Reset: false\n  ResultCode: 75\n  ResultDescription: Неизвестная команда\n"),
             std::string::npos)
       << plain.str();

@@ -20,7 +20,9 @@ TEST_F(Commands, ControlCommandsAnsweredWithAck) {
   for (const Case& c : cases) {
     EXPECT_TRUE((driver().*c.command)()) << std::hex << int(code);
     EXPECT_EQ(driver().Output(), HexDump(BuildFrame({code})));
-    if (c.frame) EXPECT_EQ(driver().Output(), c.frame);
+    if (c.frame) {
+      EXPECT_EQ(driver().Output(), c.frame);
+    }
     EXPECT_EQ(driver().Input(), HexDump(BuildFrame({0x50})));
     EXPECT_EQ(driver().ResultCode(), 0);
     EXPECT_EQ(driver().ResultDescription(), Cp("Ошибок нет"));

@@ -82,9 +82,9 @@ TEST_F(SerialPort, BothSpeedsWorkOpenAndReprogrammedWhileOpen) {
   EXPECT_EQ(driver().ResultCode(), 0);
   EXPECT_TRUE(driver().ReadStatus());
   driver().ClosePort();
-  EXPECT_TRUE(driver().OpenPort());
+  EXPECT_TRUE(driver().OpenPort()) << driver().ResultDescription();
   EXPECT_EQ(driver().BaudRate(), 19200);
-  EXPECT_TRUE(driver().ReadStatus());
+  EXPECT_TRUE(driver().ReadStatus()) << driver().ResultCode() << " " << driver().ResultDescription();
 }
 
 }  // namespace

@@ -208,8 +208,18 @@ std::uint8_t DeviceModel::IdleStatus() const {
 }
 
 std::string DeviceModel::Insert(std::uint8_t bill_code) {
-  if (phase_ != Phase::kIdle) return "device busy";
-  if (IdleStatus() != status::kEnabled) return "device not enabled";
+  switch (phase_) {
+    case Phase::kIdle:
+      if (IdleStatus() != status::kEnabled) return "device not enabled";
+      break;
+    case Phase::kPowerUp:
+    case Phase::kInitializing:
+    case Phase::kFailure:
+    case Phase::kForced:
+      return "device not enabled";
+    default:
+      return "device busy";  // a bill is on its way
+  }
   bill_code_ = bill_code;
   phase_ = Phase::kAccepting;
   return {};

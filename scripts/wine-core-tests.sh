@@ -5,7 +5,9 @@
 # NATIVE_BUILD_DIR holds the native emulator (tools/emu/rud003-emu), WIN_BUILD_DIR
 # the Windows test programs. One emulator runs behind COM5 of the build's Wine
 # prefix for the whole run; every test restarts it through its TCP control port.
-# The exit code is that of the first test program that failed, else 0.
+# NOTAREL_WINE_PROBE=1 also runs the serial probe, which prints time-outs and
+# round-trip figures. The exit code is that of the first program that failed,
+# else 0.
 set -euo pipefail
 if [ $# -ne 2 ]; then
   echo "usage: $0 NATIVE_BUILD_DIR WIN_BUILD_DIR" >&2
@@ -55,6 +57,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Our own server, so that its messages go to a file: it opened the pty and gets
+# SIGHUP when the emulator hangs up, on which it writes a dump of its objects.
+wineserver -p 2>"$run_dir/wineserver.log"
+
 "$emulator" --link "$WINEPREFIX/dosdevices/com$com_number" --control-tcp 0 \
   --log "$run_dir/emu.log" </dev/null >"$emu_out" 2>"$run_dir/emu.err" &
 emu_pid=$!
@@ -87,7 +93,10 @@ done
 export LD_PRELOAD="$run_dir/"'$LIB'"/notarel_pty_parity.so${LD_PRELOAD:+ $LD_PRELOAD}"
 
 status=0
-for program in "$backend_tests" "$core_tests"; do
+programs=("$backend_tests" "$core_tests")
+# Figures of the serial link on this machine, on request.
+[ "${NOTAREL_WINE_PROBE:-0}" = 1 ] && programs+=("$win_dir/tests/wine/notarel_wine_serial_probe.exe")
+for program in "${programs[@]}"; do
   [ -f "$program" ] || continue
   echo "== $(basename "$program") under Wine ($arch)"
   rc=0

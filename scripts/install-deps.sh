@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Installs what the native and the Windows builds and their tests need, and only
+# what is missing, so it can run before every test run. Debian 12, as root.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+
+native_packages=(cmake g++ clang googletest python3)
+windows_packages=(wine wine32:i386 g++-mingw-w64-i686-posix mingw-w64-tools xvfb imagemagick
+                  x11-utils)
+
+missing_from() {
+  local package
+  for package in "$@"; do
+    dpkg -s "$package" >/dev/null 2>&1 || echo "$package"
+  done
+}
+
+# Another apt-get or dpkg (an unattended install, another job) holds the lock.
+wait_for_dpkg() {
+  while pgrep -x apt-get >/dev/null || pgrep -x dpkg >/dev/null; do sleep 5; done
+}
+
+wait_for_dpkg
+updated=0
+update_once() {
+  if [ "$updated" = 0 ]; then
+    echo "install-deps: apt-get update"
+    apt-get update -qq
+    updated=1
+  fi
+}
+
+# wine32 is an i386 package.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "install-deps: dpkg --add-architecture i386"
+  dpkg --add-architecture i386
+  update_once
+fi
+
+install_missing() {
+  local missing
+  mapfile -t missing < <(missing_from "$@")
+  [ "${#missing[@]}" -gt 0 ] || return 0
+  update_once
+  echo "install-deps: installing ${missing[*]}"
+  apt-get install -y -qq "${missing[@]}"
+}
+
+install_missing "${native_packages[@]}" "${windows_packages[@]}"
+
+# Some kernels cannot execute 32-bit programs at all (hypervisors without a
+# 32-bit user mode). The Windows tests then run as 64-bit programs under Wine's
+# 64-bit loader: see NOTAREL_WIN_TOOLCHAIN in scripts/build-win32.sh.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "install-deps: this host cannot run 32-bit programs; adding the 64-bit Wine and mingw"
+  install_missing wine64 g++-mingw-w64-x86-64-posix
+fi
+echo "install-deps: done"

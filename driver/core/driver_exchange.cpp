@@ -47,8 +47,11 @@ bool TDriver::ReceiveFrame() {
 
   Bytes rest;
   if (!ReadBytes(length - 2U, rest)) return false;
-  Bytes frame{kFrameSync, length};
-  frame.insert(frame.end(), rest.begin(), rest.end());
+  Bytes frame;
+  frame.reserve(rest.size() + 2);
+  frame.push_back(kFrameSync);
+  frame.push_back(length);
+  for (std::uint8_t byte : rest) frame.push_back(byte);
   if (rest.size() >= 2) rest.resize(rest.size() - 2);
   else rest.clear();
   replyData_.Set(std::move(rest));

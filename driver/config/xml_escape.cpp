@@ -16,7 +16,10 @@ constexpr std::array<Replacement, 5> kUnescapes = {{
 
 // Texts without any of the special bytes are by far the most common; they are copied as they are.
 bool MayNeedWork(std::string_view text, std::string_view specials) {
-  return text.find_first_of(specials) != std::string_view::npos;
+  for (const char c : specials) {
+    if (text.find(c) != std::string_view::npos) return true;
+  }
+  return false;
 }
 
 template <std::size_t N>

@@ -43,11 +43,20 @@ TXmlTokenKind ClassifyTag(std::string_view tag) {
 
 void CleanTokenText(std::string_view raw, std::string& out) {
   out.assign(raw.data(), raw.size());
-  if (raw.find_first_of("\r\n") != std::string_view::npos) {
+  // Most tokens need nothing; one pass over the bytes tells.
+  bool lineBreaks = false;
+  bool doubleSpaces = false;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    const char c = raw[i];
+    lineBreaks |= c == '\r' || c == '\n';
+    doubleSpaces |= c == ' ' && i > 0 && raw[i - 1] == ' ';
+  }
+  if (lineBreaks) {
     RemovePairs(out, '\r', '\n');
     RemovePairs(out, '\n', '\r');
+    doubleSpaces = out.find("  ") != std::string::npos;
   }
-  if (out.find("  ") != std::string::npos) CollapseSpaces(out);
+  if (doubleSpaces) CollapseSpaces(out);
 }
 
 }  // namespace notarel

@@ -21,7 +21,13 @@ TXmlTokenizer::TXmlTokenizer(std::istream& source, std::size_t windowSize)
   // An empty window whose sentinel makes the first scan fetch the first window.
   FWindow[0] = 0;
   PoisonWindowBytes(FWindow.get() + 1, FWindowSize);
-  NextToken();
+  try {
+    NextToken();
+  } catch (...) {
+    // No destructor runs for a tokenizer that never finished construction.
+    UnpoisonWindowBytes(FWindow.get(), FWindowSize + 1);
+    throw;
+  }
 }
 
 TXmlTokenizer::~TXmlTokenizer() {

@@ -9,7 +9,10 @@
 // of its last line, so every window but the last holds whole lines, and a
 // single line longer than the window is refused. A token that reaches the
 // sentinel (a tag or text run spanning a line break at the window's edge)
-// is kept whole across the refill.
+// is kept whole across the refill, so the tokens never depend on where the
+// windows fall; a single token longer than the window is refused like a long
+// line. A "<" without ">" before the end of the data is refused with
+// "Unclosed tag".
 //
 // A NUL byte in the data ends the input there, as the end of the data does.
 // One tokenizer serves one load on one thread.

@@ -14,6 +14,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -146,6 +148,21 @@ std::string Exchange(int fd, const std::string& request) {
   return HexDump(reply);
 }
 
+// Waits until the emulator's log holds a line ending in text: the log tells
+// what the emulator did with bytes that got no reply.
+bool WaitForLogLine(const std::string& path, const std::string& text) {
+  for (int waited = 0; waited < kWaitMs; waited += 10) {
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+      if (line.size() >= text.size() && line.compare(line.size() - text.size(), text.size(), text) == 0) {
+        return true;
+      }
+    }
+    ::usleep(10000);
+  }
+  return false;
+}
+
 const char* const kStatus = "FC 05 11 27 56";
 
 TEST(EmulatorProcess, AnswersAStatusRequestOnItsPty) {
@@ -275,6 +292,51 @@ TEST(EmulatorProcess, TcpControlOutlivesStdinAndHangupMovesTheLink) {
   EXPECT_EQ(emu.Wait(), 0);
   EXPECT_NE(::access(link.c_str(), F_OK), 0) << "the link is removed on exit";
   ::rmdir(dir_template);
+}
+
+TEST(EmulatorProcess, ScriptSilenceAndStreamShapeTheLine) {
+  char script[] = "/tmp/emu-script-XXXXXX";
+  const int script_fd = ::mkstemp(script);
+  ASSERT_GE(script_fd, 0);
+  WriteText(script_fd, "# set up before READY\nfail 0xA2\n");
+  ::close(script_fd);
+  const std::string log = std::string(script) + ".log";
+  EmulatorProcess emu({"--log", log, "--script", script});
+  const std::string pty = ReadPtyPath(emu);
+  ASSERT_EQ(emu.ReadLine(), "READY");
+  ::unlink(script);
+  const int port = OpenRawPort(pty);
+  ASSERT_GE(port, 0);
+  EXPECT_EQ(Exchange(port, kStatus), "FC 06 49 A2 A0 21");
+
+  // A silent device takes no request in: the one sent meanwhile is never answered or counted.
+  EXPECT_EQ(emu.Command("silent 60000"), "OK");
+  const Bytes request = FromHex(kStatus);
+  ASSERT_EQ(::write(port, request.data(), request.size()), 5);
+  EXPECT_TRUE(WaitForLogLine(log, "RX FC 05 11 27 56 (ignored: silent)"));
+  EXPECT_EQ(emu.Command("status").substr(0, 14), "OK state=0x49 ") << "the control side still answers";
+  EXPECT_EQ(emu.Command("silent 0"), "OK");
+  EXPECT_EQ(Exchange(port, kStatus), "FC 06 49 A2 A0 21");
+
+  EXPECT_NE(emu.Command("counters").find(" requests=2 "), std::string::npos);
+
+  EXPECT_EQ(emu.Command("stream on"), "OK");
+  const Bytes noise = ReadBytes(port, 4096);
+  EXPECT_EQ(noise.size(), 4096U);
+  EXPECT_EQ(std::count(noise.begin(), noise.end(), kFrameSync), 0);
+  EXPECT_EQ(emu.Command("stream off"), "OK");
+  ::tcflush(port, TCIFLUSH);
+  EXPECT_EQ(emu.Command("restart"), "OK");
+  ::tcflush(port, TCIFLUSH);  // noise that was still on its way
+  EXPECT_EQ(Exchange(port, kStatus), "FC 05 40 2B 15");
+  ::close(port);
+
+  EXPECT_EQ(emu.Command("counters"),
+            "OK escrowed=0 stacked=0 returned=0 rejected=0 failures=0 stack1=0 stack2=0 return=0 "
+            "ack=0 requests=1 badcrc=0 unknown=0");
+  EXPECT_EQ(emu.Command("quit"), "OK");
+  EXPECT_EQ(emu.Wait(), 0);
+  ::unlink(log.c_str());
 }
 
 }  // namespace

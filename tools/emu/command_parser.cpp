@@ -10,7 +10,7 @@ namespace {
 
 enum class Arg { kNone, kNumber, kStateHex, kByteList, kPowerUpKind, kOnOff, kBaud };
 
-struct VerbSpec {
+struct VerbRule {
   const char* name;
   Verb verb;
   Arg arg;
@@ -20,7 +20,7 @@ struct VerbSpec {
 constexpr std::uint32_t kMaxMillis = 24U * 3600U * 1000U;
 constexpr std::uint32_t kMaxGarbage = 65536;
 
-constexpr VerbSpec kVerbs[] = {
+constexpr VerbRule kVerbs[] = {
     {"insert", Verb::kInsert, Arg::kNumber, 255},
     {"reject", Verb::kReject, Arg::kNumber, 255},
     {"fail", Verb::kFail, Arg::kNumber, 255},
@@ -77,16 +77,16 @@ bool ParseByteList(const std::vector<std::string>& words, Bytes& bytes) {
 }
 
 // Fills the command's argument; returns an empty text or why the argument is wrong.
-std::string ParseArgument(const VerbSpec& spec, const std::vector<std::string>& args, ControlCommand& cmd) {
+std::string ParseArgument(const VerbRule& rule, const std::vector<std::string>& args, ControlCommand& cmd) {
   const std::string first = args.empty() ? std::string() : args.front();
   const bool one = args.size() == 1;
-  switch (spec.arg) {
+  switch (rule.arg) {
     case Arg::kNone:
       return args.empty() ? "" : "takes no argument";
     case Arg::kNumber:
-      return one && ParseNumber(first, spec.max, cmd.number)
+      return one && ParseNumber(first, rule.max, cmd.number)
                  ? ""
-                 : "expects a number from 0 to " + std::to_string(spec.max);
+                 : "expects a number from 0 to " + std::to_string(rule.max);
     case Arg::kStateHex: {
       // The argument is a status byte and always read as hex, with or without 0x.
       const bool prefixed = first.size() > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X');
@@ -136,14 +136,14 @@ ParsedLine ParseControlLine(const std::string& line) {
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
 
   parsed.kind = ParsedLine::Kind::kError;
-  const auto spec = std::find_if(std::begin(kVerbs), std::end(kVerbs),
-                                 [&](const VerbSpec& s) { return name == s.name; });
-  if (spec == std::end(kVerbs)) {
+  const auto rule = std::find_if(std::begin(kVerbs), std::end(kVerbs),
+                                 [&](const VerbRule& s) { return name == s.name; });
+  if (rule == std::end(kVerbs)) {
     parsed.error = "unknown command " + name;
     return parsed;
   }
-  parsed.command.verb = spec->verb;
-  const std::string why = ParseArgument(*spec, args, parsed.command);
+  parsed.command.verb = rule->verb;
+  const std::string why = ParseArgument(*rule, args, parsed.command);
   if (!why.empty()) {
     parsed.error = name + " " + why;
     return parsed;

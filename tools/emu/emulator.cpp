@@ -45,6 +45,8 @@ void Emulator::Start() {
     log_.Line("CONTROL 127.0.0.1:" + std::to_string(port));
   }
   stdin_ = std::make_unique<ControlChannel>(ControlChannel::Kind::kStdin, STDIN_FILENO, "stdin");
+  // The script's lines up to its first sleep set the device up before anyone is told it is ready.
+  if (script_) ServeChannel(*script_, Clock::now());
   PrintLine("READY");
 }
 

@@ -5,10 +5,13 @@
 #endif
 #include <windows.h>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "emulator_peer.h"
 #include "frame_codec.h"
@@ -181,6 +184,52 @@ TEST_F(Win32Serial, PeerThatHangsUpFailsTheOldHandleAndTheReopenedPortWorks) {
   ASSERT_NO_FATAL_FAILURE(OpenConfigured());
   Send(kStatusRequest);
   EXPECT_EQ(Receive(5).size(), 5u);
+}
+
+// Sets one environment variable for the life of the object, then puts the old
+// value back ("NAME=" removes a variable from the C runtime's environment).
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(std::string name, const std::string& value) : name_(std::move(name)) {
+    const char* old = std::getenv(name_.c_str());
+    restore_ = name_ + "=" + (old ? old : "");
+    Put(name_ + "=" + value);
+  }
+  ~ScopedEnvironment() { Put(restore_); }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  // _putenv keeps the pointer it is given, so each text lives on in a static list.
+  static void Put(std::string text) {
+    static std::vector<std::unique_ptr<std::string>> kept;
+    kept.push_back(std::make_unique<std::string>(std::move(text)));
+    _putenv(kept.back()->c_str());
+  }
+  std::string name_;
+  std::string restore_;
+};
+
+// A run without a usable emulator must fail the test at once with the reason,
+// not hang on a port or a socket.
+TEST(Win32EmulatorPeer, UnusableSettingsFailTheTestWithTheReason) {
+  static std::unique_ptr<EmulatorPeer> peer;
+  {
+    ScopedEnvironment noPort("NOTAREL_EMU_COM", "");
+    EXPECT_NONFATAL_FAILURE(peer = EmulatorPeer::Start(), "NOTAREL_EMU_COM");
+    EXPECT_EQ(peer, nullptr);
+  }
+  {
+    ScopedEnvironment badAddress("NOTAREL_EMU_CONTROL", "localhost");
+    EXPECT_NONFATAL_FAILURE(peer = EmulatorPeer::Start(), "not HOST:PORT");
+    EXPECT_EQ(peer, nullptr);
+  }
+  {
+    // Port 1 on the loopback: nothing listens there, the connection is refused.
+    ScopedEnvironment noListener("NOTAREL_EMU_CONTROL", "127.0.0.1:1");
+    EXPECT_NONFATAL_FAILURE(peer = EmulatorPeer::Start(), "connect failed");
+    EXPECT_EQ(peer, nullptr);
+  }
 }
 
 }  // namespace

@@ -59,6 +59,8 @@ trap cleanup EXIT
 
 # Our own server, so that its messages go to a file: it opened the pty and gets
 # SIGHUP when the emulator hangs up, on which it writes a dump of its objects.
+# A server left over from an interrupted run of this prefix is ended first.
+wineserver -k 2>/dev/null || true
 wineserver -p 2>"$run_dir/wineserver.log"
 
 "$emulator" --link "$WINEPREFIX/dosdevices/com$com_number" --control-tcp 0 \
@@ -95,7 +97,9 @@ export LD_PRELOAD="$run_dir/"'$LIB'"/notarel_pty_parity.so${LD_PRELOAD:+ $LD_PRE
 status=0
 programs=("$backend_tests" "$core_tests")
 # Figures of the serial link on this machine, on request.
-[ "${NOTAREL_WINE_PROBE:-0}" = 1 ] && programs+=("$win_dir/tests/wine/notarel_wine_serial_probe.exe")
+if [ "${NOTAREL_WINE_PROBE:-0}" = 1 ]; then
+  programs+=("$win_dir/tests/wine/notarel_wine_serial_probe.exe")
+fi
 for program in "${programs[@]}"; do
   [ -f "$program" ] || continue
   echo "== $(basename "$program") under Wine ($arch)"

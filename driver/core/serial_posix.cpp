@@ -155,8 +155,13 @@ bool SetupQueues(PortHandle, std::uint32_t, std::uint32_t, SystemError&) {
   return true;  // the kernel sizes its own queues
 }
 
+// Only the input is emptied. A Windows write on a serial port completes when its
+// bytes have gone to the line, so purging output there loses nothing written;
+// here write() completes when they are queued, and flushing the output queue
+// would drop a frame already reported as sent (such as an ACK, which the next
+// exchange purges right after).
 bool Purge(PortHandle handle, SystemError& error) {
-  if (tcflush(AsPort(handle)->fd, TCIOFLUSH) == 0) return true;
+  if (tcflush(AsPort(handle)->fd, TCIFLUSH) == 0) return true;
   return Fail(error);
 }
 

@@ -63,7 +63,7 @@ bool Emulator::ShouldEnd() const {
   return listen_fd_ < 0 && stdin_->Finished();
 }
 
-int Emulator::PollTimeoutMs(TimePoint now) const {
+timespec Emulator::PollTimeout(TimePoint now) const {
   std::optional<TimePoint> next = pacer_.NextDue();
   auto consider = [&](std::optional<TimePoint> t) {
     if (t && (!next || *t < *next)) next = t;
@@ -73,12 +73,13 @@ int Emulator::PollTimeoutMs(TimePoint now) const {
   consider(stdin_->WakeAt());
   if (script_) consider(script_->WakeAt());
   for (const auto& client : clients_) consider(client->WakeAt());
-  constexpr int kIdleWakeMs = 1000;
-  if (!next) return kIdleWakeMs;
-  if (*next <= now) return 0;
-  // Rounded up, so that the wake-up never comes before the time it waits for.
-  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - now).count();
-  return static_cast<int>(std::min<long long>(wait, kIdleWakeMs));
+  constexpr auto kIdleWake = std::chrono::seconds(1);
+  auto wait = next ? std::min<Clock::duration>(*next - now, kIdleWake) : kIdleWake;
+  if (wait < Clock::duration::zero()) wait = Clock::duration::zero();
+  // Nanoseconds, not milliseconds: wire time at 19200 baud is 0.57 ms a byte,
+  // and a wake-up rounded to whole milliseconds would stretch every reply.
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+  return timespec{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
 }
 
 void Emulator::Run(const volatile std::sig_atomic_t& stop_requested, int wake_fd) {
@@ -97,7 +98,8 @@ void Emulator::Run(const volatile std::sig_atomic_t& stop_requested, int wake_fd
     }
     for (ControlChannel* channel : polled) fds.push_back({channel->fd(), POLLIN, 0});
 
-    const int ready = ::poll(fds.data(), fds.size(), PollTimeoutMs(Clock::now()));
+    const timespec timeout = PollTimeout(Clock::now());
+    const int ready = ::ppoll(fds.data(), fds.size(), &timeout, nullptr);
     if (ready < 0 && errno != EINTR) {
       log_.Line(std::string("poll failed: ") + std::strerror(errno));
       return;

@@ -1,4 +1,5 @@
 #pragma once
+#include <ctime>
 // The emulator process: one thread, one poll() over the pty master, standard
 // input, the TCP listening socket and its clients, and a wake-up pipe for
 // signals. Each turn it moves bytes between the line and the device model,
@@ -71,7 +72,7 @@ class Emulator {
   void Answer(ControlChannel& channel, const std::string& line, const std::string& reply);
 
   // Loop.
-  int PollTimeoutMs(TimePoint now) const;
+  timespec PollTimeout(TimePoint now) const;
   bool ShouldEnd() const;
 
   EmulatorOptions options_;

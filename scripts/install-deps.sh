@@ -30,13 +30,6 @@ update_once() {
   fi
 }
 
-# wine32 is an i386 package.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  echo "install-deps: dpkg --add-architecture i386"
-  dpkg --add-architecture i386
-  update_once
-fi
-
 install_missing() {
   local missing
   mapfile -t missing < <(missing_from "$@")
@@ -45,6 +38,20 @@ install_missing() {
   echo "install-deps: installing ${missing[*]}"
   apt-get install -y -qq "${missing[@]}"
 }
+
+# --native: only what the native build needs (the demo), not Wine and mingw.
+if [ "${1:-}" = --native ]; then
+  install_missing "${native_packages[@]}"
+  echo "install-deps: done"
+  exit 0
+fi
+
+# wine32 is an i386 package.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "install-deps: dpkg --add-architecture i386"
+  dpkg --add-architecture i386
+  update_once
+fi
 
 install_missing "${native_packages[@]}" "${windows_packages[@]}"
 

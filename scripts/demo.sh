@@ -14,7 +14,7 @@ emu_pid=
 if [ -z "$port" ]; then
   out=$(mktemp -d)
   mkfifo "$out/in"
-  build/release/tools/emu/rud003-emu --log "$out/emu.log" <"$out/in" >"$out/out" &
+  build/release/tools/emu/rud003-emu --wire 9600 --log "$out/emu.log" <"$out/in" >"$out/out" &
   emu_pid=$!
   exec 3>"$out/in"  # holds the emulator's input open until we are done
   trap 'echo quit >&3; exec 3>&-; wait $emu_pid 2>/dev/null || true; rm -rf "$out"' EXIT
@@ -32,3 +32,4 @@ build/release/tools/notarel/notarel --port "$port" \
   "${flags[@]}" WriteEnabledDenominations \
   InhibitStatus=false WriteInhibitStatus \
   ReadModelID ReadBootVersion ReadStatus ReadStatus
+{ set +x; } 2>/dev/null

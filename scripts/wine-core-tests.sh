@@ -100,6 +100,10 @@ programs=("$backend_tests" "$core_tests")
 if [ "${NOTAREL_WINE_PROBE:-0}" = 1 ]; then
   programs+=("$win_dir/tests/wine/notarel_wine_serial_probe.exe")
 fi
+# Only the exchange benchmark, for scripts/bench.sh.
+if [ "${NOTAREL_WINE_BENCH:-0}" = 1 ]; then
+  programs=("$win_dir/tests/bench/exchange_bench.exe")
+fi
 for program in "${programs[@]}"; do
   [ -f "$program" ] || continue
   echo "== $(basename "$program") under Wine ($arch)"

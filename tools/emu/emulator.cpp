@@ -63,6 +63,8 @@ bool Emulator::ShouldEnd() const {
   return listen_fd_ < 0 && stdin_->Finished();
 }
 
+constexpr int kSpinMarginUs = 150;
+
 timespec Emulator::PollTimeout(TimePoint now) const {
   std::optional<TimePoint> next = pacer_.NextDue();
   auto consider = [&](std::optional<TimePoint> t) {
@@ -75,6 +77,10 @@ timespec Emulator::PollTimeout(TimePoint now) const {
   for (const auto& client : clients_) consider(client->WakeAt());
   constexpr auto kIdleWake = std::chrono::seconds(1);
   auto wait = next ? std::min<Clock::duration>(*next - now, kIdleWake) : kIdleWake;
+  // With wire time on, the last stretch before a byte falls due is spent polling
+  // without sleeping: a wake-up from sleep comes tens of microseconds late, and
+  // that lateness would count against every byte of the emulated line.
+  if (pacer_.Baud() != 0) wait -= std::chrono::microseconds(kSpinMarginUs);
   if (wait < Clock::duration::zero()) wait = Clock::duration::zero();
   // Nanoseconds, not milliseconds: wire time at 19200 baud is 0.57 ms a byte,
   // and a wake-up rounded to whole milliseconds would stretch every reply.

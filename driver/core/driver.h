@@ -101,6 +101,7 @@ class TDriver : public TComm {
   // The echo exchange of a setting command and its minimum reply length.
   bool EchoCommand(const Bytes& command, std::size_t minimumReply);
   bool ReadDenominationReply(bool inverted);
+  bool ReadOptionalSettingsReply();
   bool ReceiveSync();
   void DecodeStatusData(std::uint8_t status, std::uint8_t data);
 

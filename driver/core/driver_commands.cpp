@@ -37,6 +37,13 @@ bool TDriver::ReadDenominationReply(bool inverted) {
   return true;
 }
 
+// The word travels high byte first.
+bool TDriver::ReadOptionalSettingsReply() {
+  const Bytes reply = ReplyData();
+  optionalSettings_.store(static_cast<std::uint16_t>(reply[1] * 256 + reply[2]));
+  return true;
+}
+
 bool TDriver::WriteEnabledDenominations() {
   return DeviceOperation([&] {
     const auto mask = static_cast<std::uint8_t>(~DenominationMask());
@@ -96,19 +103,13 @@ bool TDriver::WriteOptionalSettings() {
     const std::uint16_t value = OptionalSettings();
     const Bytes command{0xC5, static_cast<std::uint8_t>(value >> 8),
                         static_cast<std::uint8_t>(value & 0xFF)};
-    if (!EchoCommand(command, 3)) return false;
-    const Bytes reply = ReplyData();
-    optionalSettings_.store(static_cast<std::uint16_t>(reply[1] * 256 + reply[2]));
-    return true;
+    return EchoCommand(command, 3) && ReadOptionalSettingsReply();
   });
 }
 
 bool TDriver::ReadOptionalSettings() {
   return DeviceOperation([&] {
-    if (!EchoCommand({0x85}, 3)) return false;
-    const Bytes reply = ReplyData();
-    optionalSettings_.store(static_cast<std::uint16_t>(reply[1] * 256 + reply[2]));
-    return true;
+    return EchoCommand({0x85}, 3) && ReadOptionalSettingsReply();
   });
 }
 

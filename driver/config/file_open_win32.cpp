@@ -12,3 +12,40 @@ std::FILE* OpenUnsharedFile(const std::string& fileName, TFileAccess access) {
 }
 
 }  // namespace notarel
+
+// Module path, existence test and durable replacement for the settings file.
+#include <io.h>
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "settings_file.h"
+
+namespace notarel {
+
+std::string ModulePath() {
+  // The DLL (or program) this code is linked into, not the host process.
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&ModulePath), &module);
+  char path[262];
+  const DWORD n = GetModuleFileNameA(module, path, sizeof path);
+  return std::string(path, n < sizeof path ? n : 0);
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool SyncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
+
+bool MoveReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+}  // namespace notarel

@@ -3,10 +3,11 @@
 #include <stdexcept>
 
 #include "cp1251.h"
+#include "settings_file.h"
 
 namespace notarel {
 
-TDriver::TDriver() = default;
+TDriver::TDriver() : fileName_(SettingsFileNameFor(ModulePath())) {}
 
 TDriver::~TDriver() {
   // The device must stop accepting bills once nobody listens for them.

@@ -13,10 +13,13 @@
 #include <string>
 
 #include "comm.h"
+#include "countries.h"
 #include "frame_codec.h"
 #include "guarded.h"
 
 namespace notarel {
+
+class TXmlParser;
 
 class TDriver : public TComm {
  public:
@@ -90,6 +93,47 @@ class TDriver : public TComm {
   std::int32_t BillCode() const { return billCode_.load(); }
   void SetBillCode(std::int32_t value) { billCode_.store(value); }
 
+  // Country and bill tables. The polling thread only looks bills up
+  // (GetBillSumm); everything else runs on the client's thread.
+  TCountries& Countries() { return countries_; }
+  std::int32_t CountryCount() const { return countries_.Count(); }
+  std::int32_t CountryIndex() const { return countries_.CountryIndex(); }
+  void SetCountryIndex(std::int32_t value) { countries_.SetCountryIndex(value); }
+  std::int32_t CurrentCountryCode() const { return countries_.CurrentCountryCode(); }
+  std::string CountryName() const { return countryName_.Get(); }
+  std::int32_t CountryCode() const { return countryCode_.load(); }
+  void SetCountryCode(std::int32_t value) { countryCode_.store(value); }
+  std::string CurrencyName() const { return currencyName_.Get(); }
+  void SetCurrencyName(std::string value) { currencyName_.Set(std::move(value)); }
+  std::int32_t CurrencyIndex() const { return currencyIndex_.load(); }
+  void SetCurrencyIndex(std::int32_t value) { currencyIndex_.store(value); }
+  std::int32_t BillSumm() const { return billSumm_.load(); }
+  void SetBillSumm(std::int32_t value) { billSumm_.store(value); }
+  // Selects the country at CountryIndex; leaves the result untouched.
+  bool CountryByIndex();
+  // Selects by CountryCode: -14 when no country has it.
+  bool CountryByCode();
+  // Selects by CurrencyName (the letter code, exactly): -15 when none has it.
+  bool CountryByCurrencyName();
+  // Name, code and currency text of the country at CountryIndex: -10, -11.
+  bool GetCountryParams();
+  // BillSumm := the value of BillCode in the selected table (0 when none);
+  // leaves the result untouched. Safe on the polling thread.
+  bool GetBillSumm();
+
+  // Settings file.
+  std::string FileName() const { return fileName_.Get(); }
+  void SetFileName(std::string value) { fileName_.Set(std::move(value)); }
+  // Port 1, 9600 baud, the built-in country tables.
+  void SetDefaults();
+  // Defaults first, then the file: -12 missing, -13 empty, -8 unreadable or bad.
+  bool LoadParams();
+  // Writes the file anew, replacing an existing one only once it is whole: -8.
+  bool SaveParams();
+  // Applies a loaded tree; false when the document element has no child.
+  bool ReadSettings(const TXmlParser& parser);
+  void WriteSettings(TXmlParser& parser) const;
+
   // Serialises device exchanges; re-entrant for the thread that holds it.
   std::recursive_mutex DriverLock;
 
@@ -123,6 +167,13 @@ class TDriver : public TComm {
   Guarded<std::string> rejectionDescription_;
   std::atomic<std::uint8_t> denominationMask_{0};
   std::atomic<std::int32_t> billCode_{0};
+  Guarded<std::string> countryName_;
+  TCountries countries_;
+  Guarded<std::string> fileName_;
+  std::atomic<std::int32_t> billSumm_{0};
+  std::atomic<std::int32_t> countryCode_{0};
+  Guarded<std::string> currencyName_;
+  std::atomic<std::int32_t> currencyIndex_{0};
 };
 
 template <class Body>

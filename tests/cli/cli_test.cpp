@@ -65,6 +65,24 @@ TEST(CommandLine, PropertyWritesConvertLikeTheControl) {
             "{\"PortNumber\": 1}\n{\"PortNumber\": 32}\n");
 }
 
+TEST(CommandLine, SettingsAreLoadedAsTheDriverIsCreated) {
+  Options options;
+  std::string error;
+  ASSERT_EQ(Parse({"--settings", "/nonexistent/settings.xml", "--port", "/nonexistent", "--json",
+                   "ResultCode", "CountryIndex=0", "CountryByIndex", "BillCode=102", "GetBillSumm",
+                   "BillSumm"},
+                  options, error),
+            0)
+      << error;
+  std::ostringstream out;
+  EXPECT_EQ(cli::Run(options, out), 0);
+  const std::string text = out.str();
+  EXPECT_EQ(text.rfind("{\"ResultCode\": -12}\n", 0), 0u) << text;
+  EXPECT_NE(text.find("\"CurrentCountryCode\": 643}"), std::string::npos) << text;
+  EXPECT_NE(text.find("{\"GetBillSumm\": true"), std::string::npos) << text;
+  EXPECT_NE(text.find("{\"BillSumm\": 500}"), std::string::npos) << text;
+}
+
 TEST(CommandLine, JsonTextsAreEscapedUtf8) {
   EXPECT_EQ(JsonString("a\"b\\c\x01"), "\"a\\\"b\\\\c\\u0001\"");
   EXPECT_EQ(JsonValue(Value{Utf8ToCp1251("Нет связи")}), "\"Нет связи\"");

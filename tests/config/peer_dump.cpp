@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "countries.h"
+#include "driver.h"
 #include "cp1251.h"
 #include "xml_elements.h"
 #include "xml_parser.h"
@@ -48,14 +48,12 @@ void DumpItem(const TXmlItem& item, std::ostream& out) {
   out << "]}";
 }
 
+// The settings file exactly as the driver saves it after SetDefaults.
 void BuildDefaultDocument(TXmlParser& parser) {
-  parser.Root().SetName("settings");
-  TXmlItem& connection = AddElement(parser.Root(), "ConnectionParams");
-  AddElement(connection, "PortNumber", "1");
-  AddElement(connection, "BaudRate", "9600");
-  TCountries countries;
-  countries.LoadDefaults();
-  countries.SaveToXml(AddElement(parser.Root(), "CountryDenominations"));
+  TDriver driver;
+  driver.SetPortPath("/nonexistent");  // its destruction must reach no device
+  driver.SetDefaults();
+  driver.WriteSettings(parser);
 }
 
 void BuildEdgeDocument(TXmlParser& parser) {

@@ -74,6 +74,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& options, st
       options.help = true;
     } else if (arg == "--port") {
       if (!TakeArgument(args, i, options.port, error) || !ParsePort(options.port, error)) return false;
+    } else if (arg == "--settings") {
+      if (!TakeArgument(args, i, options.settings, error)) return false;
     } else if (arg == "--baud") {
       if (!TakeArgument(args, i, value, error)) return false;
       Value parsed;
@@ -100,7 +102,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& options, st
 
 std::string Usage() {
   std::ostringstream text;
-  text << "usage: notarel [--port COMn|PATH] [--baud N] [--json] WORD...\n"
+  text << "usage: notarel [--port COMn|PATH] [--baud N] [--settings PATH] [--json] WORD...\n"
           "  WORD is a member name (method call or property read) or Name=Value (property write).\n"
           "members:";
   for (const Member& m : AllMembers()) text << ' ' << m.name;
@@ -109,7 +111,11 @@ std::string Usage() {
 }
 
 int Run(const Options& options, std::ostream& out) {
+  // Like the control: the settings file is loaded as the driver is created, and
+  // the port given on the command line then takes precedence over it.
   TDriver driver;
+  if (!options.settings.empty()) driver.SetFileName(options.settings);
+  driver.LoadParams();
   ApplyPort(driver, options);
   Report report(out, options.json);
   int status = 0;

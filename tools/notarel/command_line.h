@@ -18,6 +18,7 @@ struct Step {
 struct Options {
   std::string port;  // "COMn" or a device path; empty keeps the driver's own
   int baud = 0;      // 0 keeps the driver's own
+  std::string settings;  // settings file; empty: the one beside the program
   bool json = false;
   bool help = false;
   std::vector<Step> steps;

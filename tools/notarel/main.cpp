@@ -1,6 +1,6 @@
 // notarel: the driver's members from the command line.
 //
-//   notarel [--port COMn|PATH] [--baud N] [--json] WORD...
+//   notarel [--port COMn|PATH] [--baud N] [--settings PATH] [--json] WORD...
 //
 // Each WORD is a member name (a method call or a property read) or Name=Value
 // (a property write), run in order on one driver object. Every word is checked

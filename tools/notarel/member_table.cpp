@@ -115,12 +115,42 @@ void AddSettingMembers(std::vector<Member>& t) {
   t.push_back(Property("DeviceCountryCode", VT::Text, [](TDriver& d) -> Value { return d.DeviceCountryCode(); }));
 }
 
+void AddCountryAndSettingsMembers(std::vector<Member>& t) {
+  using VT = ValueType;
+  t.push_back(Method("SetDefaults", [](TDriver& d) { d.SetDefaults(); return true; }, {"PortNumber", "BaudRate", "CountryCount"}));
+  t.push_back(Method("LoadParams", &TDriver::LoadParams, {"PortNumber", "BaudRate", "CountryCount", "CurrentCountryCode"}));
+  t.push_back(Method("SaveParams", &TDriver::SaveParams, {"FileName"}));
+  t.push_back(Method("CountryByCode", &TDriver::CountryByCode, {"CurrentCountryCode"}));
+  t.push_back(Method("CountryByCurrencyName", &TDriver::CountryByCurrencyName, {"CurrentCountryCode"}));
+  t.push_back(Method("CountryByIndex", &TDriver::CountryByIndex, {"CurrentCountryCode"}));
+  t.push_back(Method("GetBillSumm", &TDriver::GetBillSumm, {"BillCode", "BillSumm"}));
+  t.push_back(Method("GetCountryParams", &TDriver::GetCountryParams, {"CountryName", "CountryCode", "CurrencyName"}));
+  t.push_back(Property("FileName", VT::Text, [](TDriver& d) -> Value { return d.FileName(); },
+                       [](TDriver& d, const Value& v) { d.SetFileName(std::get<std::string>(v)); }));
+  t.push_back(Property("BillCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.BillCode()}; },
+                       [](TDriver& d, const Value& v) { d.SetBillCode(LowBits<std::int32_t>(v)); }));
+  t.push_back(Property("BillSumm", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.BillSumm()}; },
+                       [](TDriver& d, const Value& v) { d.SetBillSumm(LowBits<std::int32_t>(v)); }));
+  t.push_back(Property("CountryCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CountryCode()}; },
+                       [](TDriver& d, const Value& v) { d.SetCountryCode(LowBits<std::int32_t>(v)); }));
+  t.push_back(Property("CountryCount", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CountryCount()}; }));
+  t.push_back(Property("CountryIndex", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CountryIndex()}; },
+                       [](TDriver& d, const Value& v) { d.SetCountryIndex(LowBits<std::int32_t>(v)); }));
+  t.push_back(Property("CountryName", VT::Text, [](TDriver& d) -> Value { return d.CountryName(); }));
+  t.push_back(Property("CurrencyIndex", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CurrencyIndex()}; },
+                       [](TDriver& d, const Value& v) { d.SetCurrencyIndex(LowBits<std::int32_t>(v)); }));
+  t.push_back(Property("CurrencyName", VT::Text, [](TDriver& d) -> Value { return d.CurrencyName(); },
+                       [](TDriver& d, const Value& v) { d.SetCurrencyName(std::get<std::string>(v)); }));
+  t.push_back(Property("CurrentCountryCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CurrentCountryCode()}; }));
+}
+
 std::vector<Member> BuildTable() {
   std::vector<Member> table;
   AddResultAndPortMembers(table);
   AddDeviceMembers(table);
   AddStatusMembers(table);
   AddSettingMembers(table);
+  AddCountryAndSettingsMembers(table);
   return table;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "countries.h"
+#include "driver.h"
 #include "xml_elements.h"
 #include "xml_parser.h"
 
@@ -131,6 +132,25 @@ void MeasureCountries() {
               saved.size(), save, load);
 }
 
+// The driver's own settings file on disk: the save includes forcing the new
+// file to disk before it replaces the old one.
+void MeasureSettingsFile() {
+  constexpr int kRounds = 200;
+  TDriver driver;
+  driver.SetPortPath("/nonexistent/port");
+  driver.SetFileName("/tmp/notarel-bench-settings.xml");
+  driver.SetDefaults();
+  auto start = Clock::now();
+  for (int i = 0; i < kRounds; ++i) driver.SaveParams();
+  const double save = SecondsSince(start) / kRounds * 1e6;
+  start = Clock::now();
+  for (int i = 0; i < kRounds; ++i) driver.LoadParams();
+  const double load = SecondsSince(start) / kRounds * 1e6;
+  std::printf("settings file: SaveParams %.1f us, LoadParams %.1f us (result %d)\n", save, load,
+              driver.ResultCode());
+  std::remove("/tmp/notarel-bench-settings.xml");
+}
+
 }  // namespace
 }  // namespace notarel
 
@@ -141,5 +161,6 @@ int main(int argc, char** argv) {
   notarel::MeasureTree(document, "fresh memory");
   notarel::MeasureTree(document, "memory reused");
   notarel::MeasureCountries();
+  notarel::MeasureSettingsFile();
   return 0;
 }

@@ -134,6 +134,11 @@ class TDriver : public TComm {
   bool ReadSettings(const TXmlParser& parser);
   void WriteSettings(TXmlParser& parser) const;
 
+  // Device search: asks every serial port of the machine, in ascending number,
+  // for its model identification; the first that answers becomes PortNumber.
+  // The port is closed afterwards and the result is always code 0.
+  bool FindDevice();
+
   // Serialises device exchanges; re-entrant for the thread that holds it.
   std::recursive_mutex DriverLock;
 

@@ -11,8 +11,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
+#include "guarded.h"
 #include "serial_backend.h"
+#include "serial_posix.h"
 
 namespace notarel {
 namespace {
@@ -84,19 +88,36 @@ bool LineTookSettings(int fd, speed_t speed, SystemError& error) {
 
 namespace serial {
 
+namespace {
+
+// The device folder: read by every port name, written by tools and tests.
+Guarded<std::string>& DeviceFolderSetting() {
+  static Guarded<std::string> folder{std::string("/dev")};
+  return folder;
+}
+
+}  // namespace
+
+void SetDeviceFolder(std::string folder) { DeviceFolderSetting().Set(std::move(folder)); }
+
+std::string DeviceFolder() { return DeviceFolderSetting().Get(); }
+
 std::string PortName(int portNumber) {
   struct Family {
     int first;
     const char* prefix;
   };
-  static const Family kFamilies[] = {{1, "/dev/ttyS"}, {33, "/dev/ttyUSB"}, {65, "/dev/ttyACM"}};
+  constexpr int kFamilySize = 32;
+  static constexpr Family kFamilies[] = {{1, "/ttyS"}, {33, "/ttyUSB"}, {65, "/ttyACM"}};
+  static_assert(kFamilies[2].first + kFamilySize - 1 == kLastMappedPort,
+                "the port list looks for device files up to the last family's end");
   for (auto it = std::rbegin(kFamilies); it != std::rend(kFamilies); ++it) {
-    if (portNumber >= it->first && portNumber < it->first + 32) {
-      return it->prefix + std::to_string(portNumber - it->first);
+    if (portNumber >= it->first && portNumber < it->first + kFamilySize) {
+      return DeviceFolder() + it->prefix + std::to_string(portNumber - it->first);
     }
   }
   // No device is mapped to such a number; the name makes the opening fail.
-  return "/dev/COM" + std::to_string(portNumber);
+  return DeviceFolder() + "/COM" + std::to_string(portNumber);
 }
 
 PortHandle Open(const std::string& name, SystemError& error) {

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "cp1251.h"
+#include "notify_thread.h"
 #include "settings_file.h"
 
 namespace notarel {
@@ -10,9 +11,13 @@ namespace notarel {
 TDriver::TDriver() : fileName_(SettingsFileNameFor(ModulePath())) {}
 
 TDriver::~TDriver() {
+  StopPolling();
   // The device must stop accepting bills once nobody listens for them.
   SetInhibitStatus(true);
   WriteInhibitStatus();
+  // The loop may still be finishing its last cycle; nothing it uses may go first.
+  std::unique_lock<std::mutex> lock(pollingLock_);
+  WaitForFinishingLoop(lock, false);
 }
 
 bool TDriver::Denomination(int index) const {

@@ -8,7 +8,10 @@
 // fields below may be read from any thread at any time; they always describe
 // the most recent exchange of either thread.
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -20,6 +23,17 @@
 namespace notarel {
 
 class TXmlParser;
+class TNotifyThread;
+
+// Handler slots of the polling thread, set by the driver's owner. They are
+// called on the polling thread without DriverLock held.
+// A bill in escrow: its value, and the answer (0 = return it, anything else = stack it).
+using TBillHandler = std::function<void(std::int32_t summ, std::int16_t& accept)>;
+// A failure or a rejection: code, extended code, description.
+using TCodeHandler =
+    std::function<void(std::int32_t code, std::int32_t extCode, const std::string& text)>;
+class TDriver;
+using TStackedHandler = std::function<void(TDriver& driver)>;
 
 class TDriver : public TComm {
  public:
@@ -134,6 +148,27 @@ class TDriver : public TComm {
   bool ReadSettings(const TXmlParser& parser);
   void WriteSettings(TXmlParser& parser) const;
 
+  // Background polling. StartPolling starts the loop unless one runs (waiting
+  // first for a loop that is still finishing); StopPolling tells it to end
+  // without waiting and inhibits the device. Both return true with code 0,
+  // StartPolling false with -8 when no thread can be made. Client thread only.
+  bool StartPolling();
+  bool StopPolling();
+  bool PollingStarted() const;
+  std::uint32_t PollingInterval() const { return pollingInterval_.load(); }
+  void SetPollingInterval(std::uint32_t ms);
+  std::uint32_t ErrorTimeout() const { return errorTimeout_.load(); }
+  void SetErrorTimeout(std::uint32_t ms) { errorTimeout_.store(ms); }
+  bool BillEnabled() const { return billEnabled_.load(); }
+  void SetBillEnabled(bool value) { billEnabled_.store(value); }
+  std::uint8_t LastPollStatus() const { return lastPollStatus_.load(); }
+  void SetOnBill(TBillHandler handler);
+  void SetOnError(TCodeHandler handler);
+  void SetOnReject(TCodeHandler handler);
+  void SetOnStacked(TStackedHandler handler);
+  // One cycle of the loop: status request, failure timer, reaction.
+  void PollStep();
+
   // Device search: asks every serial port of the machine, in ascending number,
   // for its model identification; the first that answers becomes PortNumber.
   // The port is closed afterwards and the result is always code 0.
@@ -151,6 +186,17 @@ class TDriver : public TComm {
   bool EchoCommand(const Bytes& command, std::size_t minimumReply);
   bool ReadDenominationReply(bool inverted);
   bool ReadOptionalSettingsReply();
+  void PollLoop(TNotifyThread& thread);
+  void TrackReadFailure(bool readOk);
+  void ReactToStatus(std::uint8_t status);
+  void EnableAcceptance();
+  void OfferBill();
+  void PauseBetweenCycles(const TNotifyThread& thread);
+  // Waits until the loop that StopPolling let go has ended. Returns true when it
+  // was revived instead (StartPolling from a handler on that loop's thread).
+  bool WaitForFinishingLoop(std::unique_lock<std::mutex>& lock, bool mayRevive);
+  template <class Handler, class... Args>
+  void CallHandler(const Handler& slot, Args&&... args);
   bool ReceiveSync();
   void DecodeStatusData(std::uint8_t status, std::uint8_t data);
 
@@ -179,6 +225,28 @@ class TDriver : public TComm {
   std::atomic<std::int32_t> countryCode_{0};
   Guarded<std::string> currencyName_;
   std::atomic<std::int32_t> currencyIndex_{0};
+
+  // Polling. Only the client thread starts and stops loops; pollingLock_
+  // guards the two thread slots, handlerLock_ the handler slots.
+  mutable std::mutex pollingLock_;
+  std::unique_ptr<TNotifyThread> pollThread_;
+  std::unique_ptr<TNotifyThread> finishingThread_;
+  std::condition_variable loopEnded_;
+  // The loop that should go on running; every other loop ends after its cycle.
+  std::atomic<const TNotifyThread*> activeLoop_{nullptr};
+  std::atomic<bool> stopRequested_{false};
+  std::mutex pauseLock_;
+  std::condition_variable pauseWake_;
+  std::atomic<std::uint32_t> errorSince_{0};
+  std::atomic<std::uint8_t> lastPollStatus_{0};
+  std::atomic<std::uint32_t> errorTimeout_{10000};
+  std::atomic<bool> billEnabled_{false};
+  std::atomic<std::uint32_t> pollingInterval_{100};
+  mutable std::mutex handlerLock_;
+  TBillHandler onBill_;
+  TCodeHandler onError_;
+  TCodeHandler onReject_;
+  TStackedHandler onStacked_;
 };
 
 template <class Body>

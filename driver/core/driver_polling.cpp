@@ -1,0 +1,241 @@
+// Background polling: the loop that runs the bill cycle and reports through
+// the handler slots.
+#include <chrono>
+
+#include "driver.h"
+#include "notify_thread.h"
+#include "status_tables.h"
+
+namespace notarel {
+namespace {
+
+// The reply of a status request as one consistent picture, taken under the
+// driver's lock so that a client command in between cannot mix two exchanges.
+struct PollSnapshot {
+  bool ok = false;
+  std::uint8_t status = 0;
+  std::int32_t resultCode = 0;
+  std::string resultText;
+};
+
+constexpr std::int32_t kRejectEventCode = kStatusRejecting;
+constexpr std::int32_t kFailureEventCode = kStatusFailure;
+
+}  // namespace
+
+template <class Handler, class... Args>
+void TDriver::CallHandler(const Handler& slot, Args&&... args) {
+  Handler handler;
+  {
+    std::lock_guard<std::mutex> hold(handlerLock_);
+    handler = slot;
+  }
+  if (handler) handler(std::forward<Args>(args)...);
+}
+
+void TDriver::SetOnBill(TBillHandler handler) {
+  std::lock_guard<std::mutex> hold(handlerLock_);
+  onBill_ = std::move(handler);
+}
+
+void TDriver::SetOnError(TCodeHandler handler) {
+  std::lock_guard<std::mutex> hold(handlerLock_);
+  onError_ = std::move(handler);
+}
+
+void TDriver::SetOnReject(TCodeHandler handler) {
+  std::lock_guard<std::mutex> hold(handlerLock_);
+  onReject_ = std::move(handler);
+}
+
+void TDriver::SetOnStacked(TStackedHandler handler) {
+  std::lock_guard<std::mutex> hold(handlerLock_);
+  onStacked_ = std::move(handler);
+}
+
+void TDriver::SetPollingInterval(std::uint32_t ms) { pollingInterval_.store(ms); }
+
+bool TDriver::PollingStarted() const {
+  std::lock_guard<std::mutex> hold(pollingLock_);
+  return pollThread_ != nullptr;
+}
+
+bool TDriver::WaitForFinishingLoop(std::unique_lock<std::mutex>& lock, bool mayRevive) {
+  while (finishingThread_) {
+    if (finishingThread_->IsCurrent()) {
+      if (!mayRevive) return false;  // cannot wait for ourselves
+      // StartPolling from a handler of the loop that was told to stop: that
+      // loop simply goes on, so there is never a second one.
+      pollThread_ = std::move(finishingThread_);
+      activeLoop_.store(pollThread_.get());
+      stopRequested_.store(false);
+      loopEnded_.notify_all();
+      return true;
+    }
+    if (finishingThread_->Ended()) {
+      std::unique_ptr<TNotifyThread> ended = std::move(finishingThread_);
+      lock.unlock();
+      ended.reset();  // joins a thread that is past its last act
+      lock.lock();
+      continue;
+    }
+    loopEnded_.wait(lock);
+    if (pollThread_) return true;  // revived by its own handler meanwhile
+  }
+  return false;
+}
+
+bool TDriver::StartPolling() {
+  try {
+    std::unique_lock<std::mutex> lock(pollingLock_);
+    if (!pollThread_ && !WaitForFinishingLoop(lock, true) && !pollThread_) {
+      stopRequested_.store(false);
+      pollThread_ = std::make_unique<TNotifyThread>([this](TNotifyThread& t) { PollLoop(t); });
+      activeLoop_.store(pollThread_.get());
+    }
+    lock.unlock();
+    return ClearResult();
+  } catch (const std::exception& error) {
+    return HandleException(error);
+  }
+}
+
+bool TDriver::StopPolling() {
+  try {
+    bool wasPolling = false;
+    {
+      std::unique_lock<std::mutex> lock(pollingLock_);
+      std::unique_ptr<TNotifyThread> stopping = std::move(pollThread_);
+      if (stopping) {
+        wasPolling = true;
+        stopRequested_.store(true);
+        activeLoop_.store(nullptr);
+        // A loop let go earlier has ended by now, or is this thread's own.
+        WaitForFinishingLoop(lock, false);
+        if (!finishingThread_) finishingThread_ = std::move(stopping);
+      }
+    }
+    { std::lock_guard<std::mutex> wake(pauseLock_); }
+    pauseWake_.notify_all();
+    // With no loop there is nothing to stop; the device is left as it is.
+    if (wasPolling) {
+      SetInhibitStatus(true);
+      WriteInhibitStatus();  // its outcome does not change the result
+    }
+    return ClearResult();
+  } catch (const std::exception& error) {
+    return HandleException(error);
+  }
+}
+
+void TDriver::PollLoop(TNotifyThread& thread) {
+  errorSince_.store(0);
+  lastPollStatus_.store(0);
+  while (activeLoop_.load() == &thread) {
+    try {
+      PollStep();
+    } catch (const std::exception& error) {
+      HandleException(error);  // nothing may escape the thread
+    } catch (...) {
+    }
+    PauseBetweenCycles(thread);
+  }
+  std::lock_guard<std::mutex> hold(pollingLock_);
+  thread.MarkEnded();
+  loopEnded_.notify_all();
+}
+
+void TDriver::PauseBetweenCycles(const TNotifyThread& thread) {
+  std::unique_lock<std::mutex> lock(pauseLock_);
+  pauseWake_.wait_for(lock, std::chrono::milliseconds(PollingInterval()),
+                      [&] { return activeLoop_.load() != &thread; });
+}
+
+void TDriver::PollStep() {
+  PollSnapshot shot;
+  {
+    std::lock_guard<std::recursive_mutex> hold(DriverLock);
+    shot.ok = ReadStatus();
+    shot.status = StatusCode();
+    shot.resultCode = ResultCode();
+    shot.resultText = ResultDescription();
+  }
+  if (shot.ok) {
+    errorSince_.store(0);
+    ReactToStatus(shot.status);
+  } else {
+    // After a failed read the status is the last one read, not what the device
+    // says now: acting on it could offer a bill twice or reset a device that
+    // has moved on, so a failed cycle only runs the failure timer.
+    const std::uint32_t now = TickCount();
+    const std::uint32_t since = errorSince_.load();
+    if (since == 0) {
+      errorSince_.store(now);
+    } else if (now - since > ErrorTimeout()) {
+      errorSince_.store(0);
+      CallHandler(onError_, shot.resultCode, shot.resultCode, shot.resultText);
+    }
+  }
+  lastPollStatus_.store(shot.status);
+}
+
+void TDriver::ReactToStatus(std::uint8_t status) {
+  const bool changed = status != lastPollStatus_.load();
+  switch (status) {
+    case kStatusEnable:
+      if (!BillEnabled()) {
+        SetInhibitStatus(true);
+        WriteInhibitStatus();
+      }
+      break;
+    case kStatusInhibit:
+      if (BillEnabled()) EnableAcceptance();
+      break;
+    case kStatusEscrow:
+      if (BillEnabled()) OfferBill();
+      else Return();
+      break;
+    case kStatusVendValid:
+      Ack();
+      break;
+    case kStatusStacked:
+      if (changed) CallHandler(onStacked_, *this);
+      break;
+    case kStatusRejecting:
+      if (changed) CallHandler(onReject_, kRejectEventCode, std::int32_t{RejectionCode()},
+                               notarel::TDriver::RejectionDescription());
+      break;
+    case kStatusPowerUp:
+    case kStatusPowerUpBillInAcceptor:
+    case kStatusPowerUpBillInStacker:
+      Reset();
+      break;
+    case kStatusFailure:
+      if (changed) CallHandler(onError_, kFailureEventCode, std::int32_t{FailureCode()},
+                               notarel::TDriver::FailureDescription());
+      break;
+    default:
+      break;
+  }
+}
+
+void TDriver::EnableAcceptance() {
+  // Checked and sent under the lock: a StopPolling that comes meanwhile sends
+  // its inhibit after this, never before, so the device does not stay enabled.
+  std::lock_guard<std::recursive_mutex> hold(DriverLock);
+  if (stopRequested_.load()) return;
+  for (int i = 1; i <= 8; ++i) SetDenomination(i, true);
+  if (!WriteEnabledDenominations()) return;
+  SetInhibitStatus(false);
+  WriteInhibitStatus();
+}
+
+void TDriver::OfferBill() {
+  std::int16_t accept = 0;
+  GetBillSumm();
+  CallHandler(onBill_, BillSumm(), accept);
+  if (accept != 0) Stack1();
+  else Return();
+}
+
+}  // namespace notarel

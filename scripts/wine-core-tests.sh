@@ -63,6 +63,15 @@ trap cleanup EXIT
 wineserver -k 2>/dev/null || true
 wineserver -p 2>"$run_dir/wineserver.log"
 
+# The server rebuilds the registry's list of serial ports from the devices it
+# finds and keeps it only while it runs; the device search tests expect the
+# emulator's port there, so it is added to the list of this server.
+"$NOTAREL_WINE" reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v NotarelTest /d "COM$com_number" /f \
+  >"$run_dir/reg-add.log" 2>&1 || {
+  echo "$0: could not list COM$com_number in the registry; see $run_dir/reg-add.log" >&2
+  exit 1
+}
+
 "$emulator" --link "$WINEPREFIX/dosdevices/com$com_number" --control-tcp 0 \
   --log "$run_dir/emu.log" </dev/null >"$emu_out" 2>"$run_dir/emu.err" &
 emu_pid=$!

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "report.h"
+#include "serial_posix.h"
 
 namespace notarel::cli {
 namespace {
@@ -76,6 +77,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& options, st
       if (!TakeArgument(args, i, options.port, error) || !ParsePort(options.port, error)) return false;
     } else if (arg == "--settings") {
       if (!TakeArgument(args, i, options.settings, error)) return false;
+    } else if (arg == "--dev-dir") {
+      if (!TakeArgument(args, i, options.deviceFolder, error)) return false;
     } else if (arg == "--baud") {
       if (!TakeArgument(args, i, value, error)) return false;
       Value parsed;
@@ -102,8 +105,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& options, st
 
 std::string Usage() {
   std::ostringstream text;
-  text << "usage: notarel [--port COMn|PATH] [--baud N] [--settings PATH] [--json] WORD...\n"
+  text << "usage: notarel [--port COMn|PATH] [--baud N] [--settings PATH] [--dev-dir PATH] [--json] "
+          "WORD...\n"
           "  WORD is a member name (method call or property read) or Name=Value (property write).\n"
+          "  --dev-dir: the folder whose ttyS, ttyUSB and ttyACM files are COM1 to COM96 (/dev).\n"
           "members:";
   for (const Member& m : AllMembers()) text << ' ' << m.name;
   text << '\n';
@@ -113,6 +118,7 @@ std::string Usage() {
 int Run(const Options& options, std::ostream& out) {
   // Like the control: the settings file is loaded as the driver is created, and
   // the port given on the command line then takes precedence over it.
+  if (!options.deviceFolder.empty()) serial::SetDeviceFolder(options.deviceFolder);
   TDriver driver;
   if (!options.settings.empty()) driver.SetFileName(options.settings);
   driver.LoadParams();

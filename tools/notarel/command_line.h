@@ -19,6 +19,7 @@ struct Options {
   std::string port;  // "COMn" or a device path; empty keeps the driver's own
   int baud = 0;      // 0 keeps the driver's own
   std::string settings;  // settings file; empty: the one beside the program
+  std::string deviceFolder;  // where port numbers find their device files; empty: /dev
   bool json = false;
   bool help = false;
   std::vector<Step> steps;

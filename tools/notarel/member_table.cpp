@@ -67,6 +67,7 @@ void AddDeviceMembers(std::vector<Member>& t) {
   t.push_back(Method("ReadOptionalSettings", &TDriver::ReadOptionalSettings, {"OptionalSettings"}));
   t.push_back(Method("ReadModelID", &TDriver::ReadModelID, {"ModelID", "DeviceCountryCode"}));
   t.push_back(Method("ReadBootVersion", &TDriver::ReadBootVersion, {"BootVersion"}));
+  t.push_back(Method("FindDevice", &TDriver::FindDevice, {"PortNumber", "ModelID"}));
 }
 
 void AddResultAndPortMembers(std::vector<Member>& t) {

@@ -129,6 +129,8 @@ bool TDriver::StopPolling() {
 }
 
 void TDriver::PollLoop(TNotifyThread& thread) {
+  // StartPolling holds this lock until it has made this loop the active one.
+  { std::lock_guard<std::mutex> started(pollingLock_); }
   errorSince_.store(0);
   lastPollStatus_.store(0);
   while (activeLoop_.load() == &thread) {

@@ -24,8 +24,7 @@ bool TComm::ClearResult() {
 void TComm::SetResult(std::int32_t code) { SetResult(code, ResultMessage(code)); }
 
 void TComm::SetResult(std::int32_t code, std::string description) {
-  resultCode_.store(code);
-  resultDescription_.Set(std::move(description));
+  result_.Set(TResult{code, std::move(description)});
 }
 
 void TComm::SetSystemError(SystemError error) {

@@ -18,6 +18,12 @@
 
 namespace notarel {
 
+// A result code with its message, always read and written as one.
+struct TResult {
+  std::int32_t code = 0;
+  std::string description;
+};
+
 class TComm {
  public:
   TComm();
@@ -46,8 +52,10 @@ class TComm {
   // The device the next opening uses.
   std::string PortName() const;
 
-  std::int32_t ResultCode() const { return resultCode_.load(); }
-  std::string ResultDescription() const { return resultDescription_.Get(); }
+  std::int32_t ResultCode() const { return result_.Get().code; }
+  std::string ResultDescription() const { return result_.Get().description; }
+  // Both at once: another thread's operation can come between two reads.
+  TResult Result() const { return result_.Get(); }
 
   // Result bookkeeping shared by every operation.
   bool ClearResult();
@@ -78,8 +86,7 @@ class TComm {
   std::atomic<std::int32_t> portNumber_{1};
   Guarded<std::string> portPath_;
   const SerialTimeouts timeouts_{50, 50, 100, 50, 100};
-  std::atomic<std::int32_t> resultCode_{0};
-  Guarded<std::string> resultDescription_;
+  Guarded<TResult> result_;
 };
 
 }  // namespace notarel

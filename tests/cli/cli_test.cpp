@@ -2,7 +2,9 @@
 // sent, members run in order, JSON objects one per line.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "command_line.h"
 #include "device_test.h"
@@ -59,7 +61,7 @@ TEST(CommandLine, PropertyWritesConvertLikeTheControl) {
             0)
       << error;
   std::ostringstream out;
-  EXPECT_EQ(cli::Run(options, out), 0);
+  EXPECT_EQ(cli::Run(options, out, std::cin), 0);
   EXPECT_EQ(out.str(),
             "{\"DirectionValue\": 255}\n{\"OptionalSettings\": 9029}\n"
             "{\"PortNumber\": 1}\n{\"PortNumber\": 32}\n");
@@ -75,12 +77,30 @@ TEST(CommandLine, SettingsAreLoadedAsTheDriverIsCreated) {
             0)
       << error;
   std::ostringstream out;
-  EXPECT_EQ(cli::Run(options, out), 0);
+  EXPECT_EQ(cli::Run(options, out, std::cin), 0);
   const std::string text = out.str();
   EXPECT_EQ(text.rfind("{\"ResultCode\": -12}\n", 0), 0u) << text;
   EXPECT_NE(text.find("\"CurrentCountryCode\": 643}"), std::string::npos) << text;
   EXPECT_NE(text.find("{\"GetBillSumm\": true"), std::string::npos) << text;
   EXPECT_NE(text.find("{\"BillSumm\": 500}"), std::string::npos) << text;
+}
+
+TEST(CommandLine, AcceptPoliciesAndPollingOptions) {
+  AcceptPolicy policy;
+  ASSERT_TRUE(ParseAcceptPolicy("upto:1500", policy));
+  EXPECT_EQ(policy.kind, AcceptPolicy::Kind::UpTo);
+  EXPECT_EQ(policy.limit, 1500);
+  EXPECT_TRUE(ParseAcceptPolicy("none", policy));
+  EXPECT_EQ(policy.kind, AcceptPolicy::Kind::None);
+  for (const char* bad : {"upto:", "upto:-5", "some", "ALL"}) {
+    EXPECT_FALSE(ParseAcceptPolicy(bad, policy)) << bad;
+  }
+  Options options;
+  std::string error;
+  EXPECT_EQ(Parse({"--poll", "-1"}, options, error), 2);
+  EXPECT_EQ(Parse({"--accept", "maybe", "--poll", "1"}, options, error), 2);
+  Options wordless;
+  EXPECT_EQ(Parse({"--poll", "0"}, wordless, error), 0);  // polling needs no word
 }
 
 TEST(CommandLine, JsonTextsAreEscapedUtf8) {
@@ -98,7 +118,7 @@ TEST_F(CommandLineOnDevice, MethodsReportFlagResultAndFilledFields) {
   const std::string path = peer_->PortArgument();
   driver_.reset();  // the tool opens the port itself
   ASSERT_EQ(Parse({"--port", path, "--json", "ReadStatus", "Reset", "ReadModelID"}, options, error), 0);
-  EXPECT_EQ(cli::Run(options, out), 0);
+  EXPECT_EQ(cli::Run(options, out, std::cin), 0);
   std::istringstream lines(out.str());
   std::string status, reset, model;
   std::getline(lines, status);
@@ -117,10 +137,45 @@ TEST_F(CommandLineOnDevice, MethodsReportFlagResultAndFilledFields) {
   Options failing;
   ASSERT_EQ(Parse({"--port", path, "Reset", "ResultCode"}, failing, error), 0);
   std::ostringstream plain;
-  EXPECT_EQ(cli::Run(failing, plain), 1);
+  EXPECT_EQ(cli::Run(failing, plain, std::cin), 1);
   EXPECT_NE(plain.str().find("Reset: false\n  ResultCode: 75\n  ResultDescription: Неизвестная команда\n"),
             std::string::npos)
       << plain.str();
+}
+
+TEST_F(CommandLineOnDevice, PollingModeAnswersBillsByPolicyAndPrintsEvents) {
+  const std::string path = peer_->PortArgument();
+  driver_.reset();
+  Options options;
+  std::string error;
+  ASSERT_EQ(Parse({"--port", path, "--json", "--accept", "upto:600", "--poll", "2",
+                   "BillEnabled=true", "PollingInterval=5", "CountryIndex=0", "CountryByIndex"},
+                  options, error),
+            0)
+      << error;
+  std::thread feeder([&] {
+    // Two bills in turn once the loop has enabled the device: 500 fits, 1000 does not.
+    for (const char* bill : {"insert 102", "insert 103"}) {
+      for (int i = 0; i < 300 && peer_->Command("status").find("state=0x11") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      peer_->Command(bill);
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+  });
+  std::ostringstream out;
+  std::istringstream in;
+  const int status = cli::Run(options, out, in);
+  feeder.join();
+  EXPECT_EQ(status, 0);
+  const std::string text = out.str();
+  EXPECT_NE(text.find("{\"event\": \"Bill\", \"Summ\": 500, \"Accept\": true}\n{\"event\": \"Stacked\"}\n"),
+            std::string::npos) << text;
+  EXPECT_NE(text.find("{\"event\": \"Bill\", \"Summ\": 1000, \"Accept\": false}"), std::string::npos) << text;
+  EXPECT_NE(text.find("{\"StopPolling\": true, \"ResultCode\": 0"), std::string::npos) << text;
+  const std::string counters = peer_->Command("counters");
+  EXPECT_NE(counters.find("stacked=1"), std::string::npos) << counters;
+  EXPECT_NE(counters.find("returned=1"), std::string::npos) << counters;
 }
 
 }  // namespace

@@ -63,40 +63,60 @@ void ApplyPort(TDriver& driver, const Options& options) {
   if (options.baud != 0) driver.SetBaudRate(options.baud);
 }
 
+bool ParseNumberOption(const std::string& name, const std::string& text, std::int64_t& number,
+                       std::string& error) {
+  Value parsed;
+  if (!ParseValue(ValueType::Int, text, parsed) || std::get<std::int64_t>(parsed) < 0) {
+    error = "bad value for " + name + ": '" + text + "'";
+    return false;
+  }
+  number = std::get<std::int64_t>(parsed);
+  return true;
+}
+
+// One option at args[i], with its value if it takes one.
+bool ParseOption(const std::vector<std::string>& args, std::size_t& i, Options& options,
+                 std::string& error) {
+  const std::string& arg = args[i];
+  std::string value;
+  std::int64_t number = 0;
+  if (arg == "--json") options.json = true;
+  else if (arg == "--help" || arg == "-h") options.help = true;
+  else if (arg == "--port") return TakeArgument(args, i, options.port, error) && ParsePort(options.port, error);
+  else if (arg == "--settings") return TakeArgument(args, i, options.settings, error);
+  else if (arg == "--dev-dir") return TakeArgument(args, i, options.deviceFolder, error);
+  else if (arg == "--baud") {
+    if (!TakeArgument(args, i, value, error) || !ParseNumberOption(arg, value, number, error)) return false;
+    options.baud = static_cast<int>(number);
+  } else if (arg == "--poll") {
+    if (!TakeArgument(args, i, value, error) || !ParseNumberOption(arg, value, number, error)) return false;
+    options.pollSeconds = static_cast<double>(number);
+  } else if (arg == "--accept") {
+    if (!TakeArgument(args, i, value, error)) return false;
+    if (!ParseAcceptPolicy(value, options.accept)) {
+      error = "bad value for --accept: '" + value + "' (all, none, upto:SUM or ask)";
+      return false;
+    }
+  } else {
+    error = "unknown option '" + arg + "'";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, Options& options, std::string& error) {
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    std::string value;
-    if (arg == "--json") {
-      options.json = true;
-    } else if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else if (arg == "--port") {
-      if (!TakeArgument(args, i, options.port, error) || !ParsePort(options.port, error)) return false;
-    } else if (arg == "--settings") {
-      if (!TakeArgument(args, i, options.settings, error)) return false;
-    } else if (arg == "--dev-dir") {
-      if (!TakeArgument(args, i, options.deviceFolder, error)) return false;
-    } else if (arg == "--baud") {
-      if (!TakeArgument(args, i, value, error)) return false;
-      Value parsed;
-      if (!ParseValue(ValueType::Int, value, parsed)) {
-        error = "bad speed '" + value + "'";
-        return false;
-      }
-      options.baud = static_cast<int>(std::get<std::int64_t>(parsed));
-    } else if (arg.rfind("--", 0) == 0) {
-      error = "unknown option '" + arg + "'";
-      return false;
-    } else {
-      Step step;
-      if (!ParseStep(arg, step, error)) return false;
-      options.steps.push_back(step);
+    if (args[i].rfind("--", 0) == 0 || args[i] == "-h") {
+      if (!ParseOption(args, i, options, error)) return false;
+      continue;
     }
+    Step step;
+    if (!ParseStep(args[i], step, error)) return false;
+    options.steps.push_back(step);
   }
-  if (options.steps.empty() && !options.help) {
+  if (options.steps.empty() && !options.help && options.pollSeconds < 0) {
     error = "no member named";
     return false;
   }
@@ -105,17 +125,19 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& options, st
 
 std::string Usage() {
   std::ostringstream text;
-  text << "usage: notarel [--port COMn|PATH] [--baud N] [--settings PATH] [--dev-dir PATH] [--json] "
-          "WORD...\n"
+  text << "usage: notarel [--port COMn|PATH] [--baud N] [--settings PATH] [--dev-dir PATH] [--json]\n"
+          "               [--accept all|none|upto:SUM|ask] [--poll SECONDS] WORD...\n"
           "  WORD is a member name (method call or property read) or Name=Value (property write).\n"
           "  --dev-dir: the folder whose ttyS, ttyUSB and ttyACM files are COM1 to COM96 (/dev).\n"
+          "  --poll: after the words, poll and print events for SECONDS (0: until Ctrl-C or end of\n"
+          "  input), then StopPolling; --accept answers each bill (default all).\n"
           "members:";
   for (const Member& m : AllMembers()) text << ' ' << m.name;
   text << '\n';
   return text.str();
 }
 
-int Run(const Options& options, std::ostream& out) {
+int Run(const Options& options, std::ostream& out, std::istream& in) {
   // Like the control: the settings file is loaded as the driver is created, and
   // the port given on the command line then takes precedence over it.
   if (!options.deviceFolder.empty()) serial::SetDeviceFolder(options.deviceFolder);
@@ -135,6 +157,10 @@ int Run(const Options& options, std::ostream& out) {
     } else {
       report.Property(*step.member, driver);
     }
+  }
+  if (options.pollSeconds >= 0 &&
+      !RunPolling(driver, options.accept, options.pollSeconds, report, in)) {
+    status = 1;
   }
   return status;
 }

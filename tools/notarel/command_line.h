@@ -1,10 +1,12 @@
 #pragma once
 // Parsing and running the tool's command line.
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "member_table.h"
+#include "poll_mode.h"
 
 namespace notarel::cli {
 
@@ -22,6 +24,8 @@ struct Options {
   std::string deviceFolder;  // where port numbers find their device files; empty: /dev
   bool json = false;
   bool help = false;
+  double pollSeconds = -1;  // --poll: run the loop this long after the words (0: until stopped)
+  AcceptPolicy accept;      // --accept: how bills are answered while polling
   std::vector<Step> steps;
 };
 
@@ -29,6 +33,8 @@ struct Options {
 bool ParseCommandLine(const std::vector<std::string>& args, Options& options, std::string& error);
 std::string Usage();
 // Runs the steps on one driver; returns the exit status (0 or 1).
-int Run(const Options& options, std::ostream& out);
+// In polling mode the end of `in` (or Ctrl-C) ends an unlimited run, and the
+// ask policy reads its answers from it.
+int Run(const Options& options, std::ostream& out, std::istream& in);
 
 }  // namespace notarel::cli

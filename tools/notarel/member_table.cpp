@@ -145,6 +145,19 @@ void AddCountryAndSettingsMembers(std::vector<Member>& t) {
   t.push_back(Property("CurrentCountryCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CurrentCountryCode()}; }));
 }
 
+void AddPollingMembers(std::vector<Member>& t) {
+  using VT = ValueType;
+  t.push_back(Method("StartPolling", &TDriver::StartPolling, {"PollingStarted"}));
+  t.push_back(Method("StopPolling", &TDriver::StopPolling, {"PollingStarted"}));
+  t.push_back(Property("PollingStarted", VT::Bool, [](TDriver& d) -> Value { return d.PollingStarted(); }));
+  t.push_back(Property("PollingInterval", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.PollingInterval()}; },
+                       [](TDriver& d, const Value& v) { d.SetPollingInterval(LowBits<std::uint32_t>(v)); }));
+  t.push_back(Property("ErrorTimeout", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.ErrorTimeout()}; },
+                       [](TDriver& d, const Value& v) { d.SetErrorTimeout(LowBits<std::uint32_t>(v)); }));
+  t.push_back(Property("BillEnabled", VT::Bool, [](TDriver& d) -> Value { return d.BillEnabled(); },
+                       [](TDriver& d, const Value& v) { d.SetBillEnabled(AsBool(v)); }));
+}
+
 std::vector<Member> BuildTable() {
   std::vector<Member> table;
   AddResultAndPortMembers(table);
@@ -152,6 +165,7 @@ std::vector<Member> BuildTable() {
   AddStatusMembers(table);
   AddSettingMembers(table);
   AddCountryAndSettingsMembers(table);
+  AddPollingMembers(table);
   return table;
 }
 

@@ -7,8 +7,7 @@
 namespace notarel::cli {
 namespace {
 
-const char* const kResultFields[] = {"ResultCode", "ResultDescription", "Output", "Input",
-                                     "ExecTime"};
+const char* const kResultFields[] = {"Output", "Input", "ExecTime"};
 
 Value Read(const std::string& name, TDriver& driver) { return FindMember(name)->get(driver); }
 
@@ -52,6 +51,10 @@ void Report::Fields(const std::vector<std::pair<std::string, Value>>& fields) {
 
 void Report::Method(const Member& method, bool ok, TDriver& driver) {
   std::vector<std::pair<std::string, Value>> fields;
+  // The polling thread may change the result between two reads: take it whole.
+  const TResult result = driver.Result();
+  fields.emplace_back("ResultCode", std::int64_t{result.code});
+  fields.emplace_back("ResultDescription", result.description);
   for (const char* name : kResultFields) fields.emplace_back(name, Read(name, driver));
   for (const std::string& name : method.fills) fields.emplace_back(name, Read(name, driver));
   if (json_) out_ << '{' << JsonString(method.name) << ": " << (ok ? "true" : "false");

@@ -187,7 +187,8 @@ class TDriver : public TComm {
   bool ReadDenominationReply(bool inverted);
   bool ReadOptionalSettingsReply();
   void PollLoop(TNotifyThread& thread);
-  void TrackReadFailure(bool readOk);
+  // Runs the failure timer; reports once a run of failures outlasts ErrorTimeout.
+  void TrackReadFailure(std::int32_t code, const std::string& text);
   void ReactToStatus(std::uint8_t status);
   void EnableAcceptance();
   void OfferBill();

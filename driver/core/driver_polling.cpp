@@ -169,16 +169,20 @@ void TDriver::PollStep() {
     // After a failed read the status is the last one read, not what the device
     // says now: acting on it could offer a bill twice or reset a device that
     // has moved on, so a failed cycle only runs the failure timer.
-    const std::uint32_t now = TickCount();
-    const std::uint32_t since = errorSince_.load();
-    if (since == 0) {
-      errorSince_.store(now);
-    } else if (now - since > ErrorTimeout()) {
-      errorSince_.store(0);
-      CallHandler(onError_, shot.resultCode, shot.resultCode, shot.resultText);
-    }
+    TrackReadFailure(shot.resultCode, shot.resultText);
   }
   lastPollStatus_.store(shot.status);
+}
+
+void TDriver::TrackReadFailure(std::int32_t code, const std::string& text) {
+  const std::uint32_t now = TickCount();
+  const std::uint32_t since = errorSince_.load();
+  if (since == 0) {
+    errorSince_.store(now);
+  } else if (now - since > ErrorTimeout()) {
+    errorSince_.store(0);
+    CallHandler(onError_, code, code, text);
+  }
 }
 
 void TDriver::ReactToStatus(std::uint8_t status) {

@@ -19,6 +19,7 @@ class PollingStep : public DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
+    if (HasFatalFailure()) return;
     driver().SetOnError([this](std::int32_t c, std::int32_t e, const std::string& t) {
       events_.push_back({"Error", c, e, t});
     });

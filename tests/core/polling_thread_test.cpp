@@ -30,6 +30,7 @@ class PollingThread : public DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
+    if (HasFatalFailure()) return;
     driver().SetPollingInterval(2);
     driver().SetBillEnabled(true);
     driver().SetOnStacked([this](TDriver&) { ++stacked_; });

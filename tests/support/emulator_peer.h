@@ -7,6 +7,7 @@
 // address over in the environment; each peer then restarts that emulator.
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace notarel {
 class TComm;
@@ -18,6 +19,11 @@ class EmulatorPeer {
   // A peer in the power-up state with no faults pending. Fails the calling test
   // (and returns null) when no emulator can be had.
   static std::unique_ptr<EmulatorPeer> Start();
+  // The same with more options on the emulator's command line (after its own
+  // "--log /dev/null", so a "--log FILE" here wins). Under Wine the emulator
+  // is already running and its options cannot change: they are ignored, and a
+  // caller that needs a behaviour there asks for it with a control command.
+  static std::unique_ptr<EmulatorPeer> Start(const std::vector<std::string>& extraArgs);
 
   // Sends one control line and returns the emulator's one-line reply
   // ("OK ..." or "ERR ..."), or "" when the emulator did not answer.

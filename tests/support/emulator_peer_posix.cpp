@@ -9,6 +9,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ class ProcessPeer : public EmulatorPeer {
  public:
   ~ProcessPeer() override { Stop(); }
 
-  bool Launch() {
+  bool Launch(const std::vector<std::string>& extraArgs) {
     int toChild[2];
     int fromChild[2];
     if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) return false;
@@ -32,7 +33,12 @@ class ProcessPeer : public EmulatorPeer {
     if (pid_ == 0) {
       dup2(toChild[0], STDIN_FILENO);
       dup2(fromChild[1], STDOUT_FILENO);
-      execl(NOTAREL_EMU_PATH, NOTAREL_EMU_PATH, "--log", "/dev/null", static_cast<char*>(nullptr));
+      std::vector<std::string> args{NOTAREL_EMU_PATH, "--log", "/dev/null"};
+      args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+      std::vector<char*> argv;
+      for (std::string& arg : args) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      execv(NOTAREL_EMU_PATH, argv.data());
       _exit(127);
     }
     close(toChild[0]);
@@ -103,9 +109,11 @@ class ProcessPeer : public EmulatorPeer {
 
 }  // namespace
 
-std::unique_ptr<EmulatorPeer> EmulatorPeer::Start() {
+std::unique_ptr<EmulatorPeer> EmulatorPeer::Start() { return Start({}); }
+
+std::unique_ptr<EmulatorPeer> EmulatorPeer::Start(const std::vector<std::string>& extraArgs) {
   auto peer = std::make_unique<ProcessPeer>();
-  if (peer->Launch()) return peer;
+  if (peer->Launch(extraArgs)) return peer;
   ADD_FAILURE() << "the emulator " << NOTAREL_EMU_PATH << " did not start";
   return nullptr;
 }

@@ -8,7 +8,7 @@
 namespace notarel::emu {
 namespace {
 
-enum class Arg { kNone, kNumber, kStateHex, kByteList, kPowerUpKind, kOnOff, kBaud };
+enum class Arg { kNone, kNumber, kStateHex, kByteList, kPowerUpKind, kOnOff, kBaud, kSoak, kAnswer };
 
 struct VerbRule {
   const char* name;
@@ -44,6 +44,8 @@ constexpr VerbRule kVerbs[] = {
     {"status", Verb::kStatus, Arg::kNone, 0},
     {"sleep", Verb::kSleep, Arg::kNumber, kMaxMillis},
     {"quit", Verb::kQuit, Arg::kNone, 0},
+    {"soak", Verb::kSoak, Arg::kSoak, 0},
+    {"answer", Verb::kAnswer, Arg::kAnswer, 0},
 };
 
 int HexDigit(char c) {
@@ -74,6 +76,18 @@ bool ParseByteList(const std::vector<std::string>& words, Bytes& bytes) {
     bytes.push_back(static_cast<std::uint8_t>(v));
   }
   return true;
+}
+
+// "off", or a seed and NAME=VALUE rate words.
+std::string ParseSoak(const std::vector<std::string>& args, ControlCommand& cmd) {
+  if (args.size() == 1 && args.front() == "off") return "";
+  if (args.empty() || !ParseNumber(args.front(), 0xFFFFFFFFU, cmd.number)) {
+    return "expects off, or a seed and NAME=VALUE rates";
+  }
+  cmd.on = true;
+  std::string error;
+  if (!ApplySoakRates({args.begin() + 1, args.end()}, cmd.rates, error)) return error;
+  return "";
 }
 
 // Fills the command's argument; returns an empty text or why the argument is wrong.
@@ -112,6 +126,12 @@ std::string ParseArgument(const VerbRule& rule, const std::vector<std::string>& 
         return "";
       }
       return "expects 0, 9600 or 19200";
+    case Arg::kSoak:
+      return ParseSoak(args, cmd);
+    case Arg::kAnswer:
+      if (!one || (first != "accept" && first != "refuse")) return "expects accept or refuse";
+      cmd.on = first == "accept";
+      return "";
   }
   return "bad argument";
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "frame_codec.h"
+#include "soak_rates.h"
 
 namespace notarel::emu {
 
@@ -12,15 +13,17 @@ enum class Verb {
   kInsert, kReject, kFail, kState, kClear, kPowerUp, kRestart,
   kSilent, kGarbage, kCorrupt, kSwapCrc, kTruncate, kRaw, kReply, kTrailing,
   kStream, kDelay, kWire, kHangup, kCounters, kStatus, kSleep, kQuit,
+  kSoak, kAnswer,
 };
 
 struct ControlCommand {
   Verb verb = Verb::kStatus;
   // The numeric argument: a code, a count, milliseconds, a baud rate, or the
-  // POWER UP status byte that `powerup` asked for.
+  // POWER UP status byte that `powerup` asked for, or the soak's seed.
   std::uint32_t number = 0;
   Bytes bytes;        // hex byte lists
-  bool on = false;    // stream on|off
+  bool on = false;    // stream on|off; soak SEED (on) or soak off; answer accept (on) or refuse
+  SoakRates rates;    // soak SEED NAME=VALUE...: the defaults with these changes
 };
 
 struct ParsedLine {

@@ -105,7 +105,13 @@ std::string Emulator::Execute(const ControlCommand& command, TimePoint now) {
       return "OK";
     case Verb::kRestart:
       RestartLink();
+      soak_.reset();
       break;
+    case Verb::kSoak:
+    case Verb::kAnswer:
+      return SoakCommand(command);
+    case Verb::kCounters:
+      return "OK " + CountersText();
     default:
       break;
   }

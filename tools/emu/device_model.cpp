@@ -186,6 +186,11 @@ Bytes DeviceModel::CurrentStatus() const {
 void DeviceModel::AdvanceAfterStatus() {
   switch (phase_) {
     case Phase::kAccepting:
+      if (rejects_at_escrow_) {
+        rejects_at_escrow_ = false;
+        phase_ = Phase::kRejecting;
+        break;
+      }
       ++counters_.escrowed;
       phase_ = Phase::kEscrow;
       break;
@@ -207,11 +212,10 @@ std::uint8_t DeviceModel::IdleStatus() const {
   return !settings_.inhibit && settings_.enabled != 0 ? status::kEnabled : status::kDisabled;
 }
 
-std::string DeviceModel::Insert(std::uint8_t bill_code) {
+std::string DeviceModel::InsertRefusal() const {
   switch (phase_) {
     case Phase::kIdle:
-      if (IdleStatus() != status::kEnabled) return "device not enabled";
-      break;
+      return IdleStatus() == status::kEnabled ? "" : "device not enabled";
     case Phase::kPowerUp:
     case Phase::kInitializing:
     case Phase::kFailure:
@@ -220,8 +224,23 @@ std::string DeviceModel::Insert(std::uint8_t bill_code) {
     default:
       return "device busy";  // a bill is on its way
   }
+}
+
+std::string DeviceModel::Insert(std::uint8_t bill_code) {
+  std::string refusal = InsertRefusal();
+  if (!refusal.empty()) return refusal;
   bill_code_ = bill_code;
+  rejects_at_escrow_ = false;
   phase_ = Phase::kAccepting;
+  return {};
+}
+
+std::string DeviceModel::InsertToReject(std::uint8_t bill_code, std::uint8_t rejection_code) {
+  std::string refusal = Insert(bill_code);
+  if (!refusal.empty()) return refusal;
+  rejection_code_ = rejection_code;
+  rejects_at_escrow_ = true;
+  ++counters_.rejected;
   return {};
 }
 

@@ -101,6 +101,9 @@ class DeviceModel {
 
   // Control side. Each returns an empty text on success, else why it refused.
   std::string Insert(std::uint8_t bill_code);
+  // A bill that goes in and is refused by the device itself: ACCEPTING, then
+  // REJECTING with the rejection code instead of ESCROW.
+  std::string InsertToReject(std::uint8_t bill_code, std::uint8_t rejection_code);
   std::string Reject(std::uint8_t rejection_code);
   void Fail(std::uint8_t failure_code);
   std::string Force(std::uint8_t status_byte);
@@ -127,6 +130,8 @@ class DeviceModel {
   void Stack(std::uint8_t code);
   void AdvanceAfterStatus();
   std::uint8_t IdleStatus() const;
+  // Why no bill can go in now, or an empty text.
+  std::string InsertRefusal() const;
   bool HoldsBillInEscrow() const { return phase_ == Phase::kEscrow || phase_ == Phase::kHolding; }
 
   DeviceIdentity identity_;
@@ -137,6 +142,7 @@ class DeviceModel {
   std::uint8_t bill_code_ = 0;
   std::uint8_t rejection_code_ = 0;
   std::uint8_t failure_code_ = 0;
+  bool rejects_at_escrow_ = false;  // the bill being accepted is to be rejected
 };
 
 }  // namespace notarel::emu

@@ -7,7 +7,8 @@ namespace notarel::emu {
 const char* const kUsage =
     "usage: rud003-emu [--link PATH] [--control-tcp PORT] [--script FILE] [--log FILE]\n"
     "                  [--model TEXT] [--boot TEXT] [--wire 0|9600|19200] [--seed N]\n"
-    "                  [--start-state powerup|enabled|inhibited]\n";
+    "                  [--start-state powerup|enabled|inhibited]\n"
+    "                  [--soak SEED] [--soak-rates NAME=VALUE,...]\n";
 
 namespace {
 
@@ -34,6 +35,12 @@ bool ApplyOption(const std::string& name, const std::string& value, EmulatorOpti
   } else if (name == "--wire") {
     if (!ParseNumber(value, 19200, number) || (number != 0 && number != 9600 && number != 19200)) return false;
     o.wire_baud = number;
+  } else if (name == "--soak") {
+    if (!ParseNumber(value, 0xFFFFFFFFU, number)) return false;
+    o.soak_seed = number;
+  } else if (name == "--soak-rates") {
+    std::string error;
+    return ApplySoakRates(SplitSoakRates(value), o.soak_rates, error);
   } else if (name == "--seed") {
     if (!ParseNumber(value, 0xFFFFFFFFU, number)) return false;
     o.seed = number;
@@ -47,7 +54,8 @@ bool ApplyOption(const std::string& name, const std::string& value, EmulatorOpti
 
 bool ParseOptions(int argc, const char* const* argv, EmulatorOptions& options, std::string& error) {
   static const char* const kNames[] = {"--link", "--control-tcp", "--script", "--log", "--model",
-                                       "--boot", "--wire", "--seed", "--start-state"};
+                                       "--boot", "--wire", "--seed", "--start-state",
+                                       "--soak", "--soak-rates"};
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
     bool known = false;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "device_model.h"
+#include "soak_rates.h"
 
 namespace notarel::emu {
 
@@ -17,6 +18,8 @@ struct EmulatorOptions {
   unsigned wire_baud = 0;
   std::optional<std::uint32_t> seed;         // empty: drawn at start and logged
   StartState start = StartState::kPowerUp;
+  std::optional<std::uint32_t> soak_seed;    // run the soak scenario from the start
+  SoakRates soak_rates;
 };
 
 // Fills options from argv; on a bad command line returns false with the reason in error.

@@ -35,6 +35,7 @@ Emulator::~Emulator() {
 
 void Emulator::Start() {
   LoadScript();
+  if (options_.soak_seed) StartSoak(*options_.soak_seed, options_.soak_rates);
   pty_.Open();
   log_.Line("PTY " + pty_.slave_path());
   PrintLine("PTY " + pty_.slave_path());
@@ -52,7 +53,7 @@ void Emulator::Start() {
 
 void Emulator::Finish() {
   pty_.RemoveLink();
-  const std::string counters = FormatCounters(model_.Counters());
+  const std::string counters = CountersText();
   log_.Line("exit: " + counters);
   PrintLine("COUNTERS " + counters);
 }

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "fault_injector.h"
 #include "pty_link.h"
 #include "request_reader.h"
+#include "soak_scenario.h"
 #include "wire_pacer.h"
 
 namespace notarel::emu {
@@ -54,7 +56,8 @@ class Emulator {
   void ServeRequests(TimePoint now);
   void HandleEvent(const RequestEvent& event, TimePoint now);
   const char* IgnoreReason(TimePoint now) const;
-  void QueueReply(const Bytes& body, TimePoint now);
+  // Returns whether the reply leaves in a form the host can read.
+  bool QueueReply(const Bytes& body, TimePoint now);
   void ReleaseReplies(TimePoint now);
   void FeedStream(TimePoint now);
   void FlushLine(TimePoint now);
@@ -71,6 +74,16 @@ class Emulator {
   void RestartLink();
   void Answer(ControlChannel& channel, const std::string& line, const std::string& reply);
 
+  // Soak scenario.
+  void StartSoak(std::uint32_t seed, const SoakRates& rates);
+  std::string SoakCommand(const ControlCommand& command);
+  // The device's answer to a well-formed request with the soak's part in it:
+  // nothing when the soak silences the request or the device does not answer.
+  std::optional<Bytes> AnswerRequest(const Bytes& body, TimePoint now);
+  void LogSoakNotes();
+  // The device's counters, then the soak's when one was started.
+  std::string CountersText() const;
+
   // Loop.
   timespec PollTimeout(TimePoint now) const;
   bool ShouldEnd() const;
@@ -82,6 +95,7 @@ class Emulator {
   PtyLink pty_;
   WirePacer pacer_;
   RequestReader reader_;
+  std::unique_ptr<SoakScenario> soak_;
 
   std::deque<PendingReply> replies_;
   Bytes line_out_;  // due bytes the pty has not taken yet

@@ -1,8 +1,15 @@
 #include "fault_injector.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace notarel::emu {
+
+bool ReachesHostIntact(const Bytes& sent, const Bytes& frame) {
+  const auto sync = std::find(sent.begin(), sent.end(), kFrameSync);
+  if (static_cast<std::size_t>(sent.end() - sync) < frame.size()) return false;
+  return std::equal(frame.begin(), frame.end(), sync);
+}
 
 ShapedReply FaultInjector::Shape(const Bytes& frame) {
   Bytes prefix;

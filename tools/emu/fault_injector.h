@@ -35,6 +35,11 @@ struct ShapedReply {
   std::vector<std::string> applied;
 };
 
+// Whether a host that skips everything before the sync byte reads `frame`
+// whole from `sent`: noise in front (which never holds the sync) and bytes
+// after the frame leave it readable; a changed or shortened frame does not.
+bool ReachesHostIntact(const Bytes& sent, const Bytes& frame);
+
 class FaultInjector {
  public:
   explicit FaultInjector(std::uint32_t seed) : noise_(seed) {}

@@ -52,8 +52,16 @@ void Emulator::HandleEvent(const RequestEvent& event, TimePoint now) {
       const bool bad = event.kind == RequestEvent::Kind::kBadCrc;
       log_.Line("RX " + hex + (bad ? " (bad CRC)" : "") + (ignored ? std::string(" (ignored: ") + ignored + ")" : ""));
       if (ignored) return;
-      const auto reply = bad ? model_.HandleCorruptRequest() : model_.HandleRequest(event.Body());
-      if (reply) QueueReply(*reply, now);
+      if (bad) {
+        QueueReply(model_.HandleCorruptRequest(), now);
+        return;
+      }
+      const Bytes body = event.Body();
+      const auto reply = AnswerRequest(body, now);
+      if (!reply) return;
+      const bool intact = QueueReply(*reply, now);
+      if (soak_) soak_->AfterReply(body, *reply, intact);
+      LogSoakNotes();
       return;
     }
     case RequestEvent::Kind::kShortLength:
@@ -68,7 +76,7 @@ void Emulator::HandleEvent(const RequestEvent& event, TimePoint now) {
   }
 }
 
-void Emulator::QueueReply(const Bytes& body, TimePoint now) {
+bool Emulator::QueueReply(const Bytes& body, TimePoint now) {
   const Bytes frame = BuildFrame(body);
   PendingReply reply{now + delay_, frame, {}};
   if (faults_.HasPending()) {
@@ -76,7 +84,9 @@ void Emulator::QueueReply(const Bytes& body, TimePoint now) {
     reply.bytes = std::move(shaped.bytes);
     reply.faults = std::move(shaped.applied);
   }
+  const bool intact = ReachesHostIntact(reply.bytes, frame);
   replies_.push_back(std::move(reply));
+  return intact;
 }
 
 void Emulator::ReleaseReplies(TimePoint now) {

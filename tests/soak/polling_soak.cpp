@@ -1,0 +1,178 @@
+// polling_soak: the driver's polling loop for thousands of bill cycles against
+// the emulator's soak scenario (bills, rejections, failures, power-ups, a full
+// stacker, spoiled replies and silences, all at random from a seed).
+//
+// The run has four phases, bills flowing in all of them: one driver polling
+// steadily; StopPolling and StartPolling in quick alternation from this
+// thread; drivers destroyed while they poll; and a last driver that polls
+// until the emulator, having put in its number of bills, is idle again. Then
+// the figures of both sides are printed and checked; the exit status is 0 when
+// every check passed, 1 when one failed, 2 for a bad command line and 3 when
+// the watchdog ended a run that did not finish in time.
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "emulator_peer.h"
+#include "soak_host.h"
+#include "soak_options.h"
+#include "soak_report.h"
+#include "watchdog.h"
+
+namespace notarel::soak {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr std::uint8_t kEnabledStatus = 0x11;
+
+class SoakRun {
+ public:
+  SoakRun(SoakHost& host, Watchdog& watchdog, const SoakOptions& options)
+      : host_(host), watchdog_(watchdog), options_(options), timing_(options.seed) {}
+
+  // Runs every phase; returns the number of failed checks.
+  int Run();
+
+ private:
+  unsigned long BillsPut();
+  void WaitForBills(unsigned long target);
+  void StopStartPhase(TDriver& driver, unsigned long target);
+  void DestructionPhase(unsigned long target);
+  void DrainPhase();
+  void Sleep(unsigned mostMs) { std::this_thread::sleep_for(std::chrono::milliseconds(timing_() % (mostMs + 1))); }
+  void WriteRecord(const HostTally& tally) const;
+
+  SoakHost& host_;
+  Watchdog& watchdog_;
+  const SoakOptions options_;
+  std::mt19937 timing_;
+  unsigned long stopStartRounds_ = 0;
+  unsigned long driversDestroyed_ = 0;
+};
+
+unsigned long SoakRun::BillsPut() { return ParseEmuCounters(host_.Emu("counters"))["bills"]; }
+
+void SoakRun::WaitForBills(unsigned long target) {
+  while (BillsPut() < target) std::this_thread::sleep_for(20ms);
+}
+
+// StopPolling and StartPolling from this thread while the loop runs bills,
+// with gaps from none to a few cycles, now and then longer so that bills get through.
+void SoakRun::StopStartPhase(TDriver& driver, unsigned long target) {
+  while (BillsPut() < target) {
+    for (int round = 0; round < 10; ++round, ++stopStartRounds_) {
+      Sleep(round == 9 ? 60 : 12);
+      driver.StopPolling();
+      if (timing_() % 3 == 0) Sleep(4);
+      driver.StartPolling();
+    }
+  }
+}
+
+// Each driver polls for a moment and is destroyed while its loop runs.
+void SoakRun::DestructionPhase(unsigned long target) {
+  while (BillsPut() < target) {
+    auto driver = host_.MakeDriver();
+    driver->StartPolling();
+    Sleep(80);
+    driver.reset();
+    ++driversDestroyed_;
+  }
+}
+
+// The emulator has put in its last bill; one driver polls until the device is
+// idle and the driver has read that, so every event of the run has been fired.
+void SoakRun::DrainPhase() {
+  WaitForBills(options_.cycles);
+  auto driver = host_.MakeDriver();
+  driver->StartPolling();
+  for (;;) {
+    const bool idle = host_.Emu("status").find("state=0x11 ") != std::string::npos;
+    if (idle && driver->LastPollStatus() == kEnabledStatus) break;
+    std::this_thread::sleep_for(20ms);
+  }
+  driver.reset();  // waits for the loop, so its handlers have all returned
+}
+
+void SoakRun::WriteRecord(const HostTally& tally) const {
+  if (options_.recordPath.empty()) return;
+  std::ofstream out(options_.recordPath);
+  for (const BillRecord& bill : tally.record) {
+    out << bill.code << ' ' << bill.summ << ' ' << (bill.accepted ? "accept" : "refuse") << '\n';
+  }
+}
+
+int SoakRun::Run() {
+  const std::string soak = "soak " + std::to_string(options_.seed) + " " + options_.rates +
+                           " bills=" + std::to_string(options_.cycles);
+  const std::string started = host_.Emu(soak);
+  if (started != "OK") {
+    std::printf("FAIL the emulator refused \"%s\": %s\n", soak.c_str(), started.c_str());
+    return 1;
+  }
+  const auto start = Clock::now();
+  watchdog_.Phase("steady polling");
+  auto driver = host_.MakeDriver();
+  driver->StartPolling();
+  WaitForBills(options_.cycles / 2);
+  watchdog_.Phase("StopPolling and StartPolling in quick alternation");
+  StopStartPhase(*driver, options_.cycles * 3UL / 4);
+  watchdog_.Phase("destruction while polling");
+  driver.reset();
+  DestructionPhase(options_.cycles);
+  watchdog_.Phase("draining");
+  DrainPhase();
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+
+  watchdog_.Phase("report");
+  const std::string finalStatus = host_.Emu("status");
+  const EmuCounters emu = ParseEmuCounters(host_.Emu("counters"));
+  const HostTally tally = host_.Tally();
+  WriteRecord(tally);
+  PrintFigures(emu, tally, seconds);
+  std::printf("client: stop_start_rounds=%lu drivers_destroyed_while_polling=%lu\n", stopStartRounds_,
+              driversDestroyed_);
+  return PrintChecks(EvaluateSoak(emu, tally, finalStatus));
+}
+
+// Generous: a bill cycle takes a few tens of ms, faults add a few hundred
+// now and then, and sanitizers slow everything several times.
+std::chrono::seconds WatchdogBound(const SoakOptions& options) {
+  if (options.watchdogSeconds != 0) return std::chrono::seconds(options.watchdogSeconds);
+  return std::chrono::seconds(120 + options.cycles / 2);
+}
+
+}  // namespace
+}  // namespace notarel::soak
+
+int main(int argc, char** argv) {
+  using namespace notarel::soak;
+  SoakOptions options;
+  std::string error;
+  if (!ParseSoakOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "polling_soak: %s\n%s", error.c_str(), kSoakUsage);
+    return 2;
+  }
+  std::printf("polling_soak: cycles=%u seed=%u interval=%u ms error_timeout=%u ms accept=%u/1000\n",
+              options.cycles, options.seed, options.interval, options.errorTimeout, options.acceptPerMille);
+  std::fflush(stdout);
+  Watchdog watchdog(WatchdogBound(options));
+  std::vector<std::string> emuArgs;
+  if (!options.emuLog.empty()) emuArgs = {"--log", options.emuLog};
+  auto peer = notarel::EmulatorPeer::Start(emuArgs);
+  if (!peer) {
+    std::printf("FAIL the emulator did not start\n");
+    return 1;
+  }
+  SoakHost host(*peer, options);
+  SoakRun run(host, watchdog, options);
+  const int failed = run.Run();
+  std::printf(failed == 0 ? "PASS\n" : "FAIL %d check(s)\n", failed);
+  return failed == 0 ? 0 : 1;
+}

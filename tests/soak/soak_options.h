@@ -1,0 +1,25 @@
+#pragma once
+// The soak program's command line.
+#include <cstdint>
+#include <string>
+
+namespace notarel::soak {
+
+struct SoakOptions {
+  unsigned cycles = 200;            // plain bills the emulator puts in
+  std::uint32_t seed = 1;           // the emulator's scenario and the handler's answers
+  std::uint32_t interval = 2;       // PollingInterval, ms
+  std::uint32_t errorTimeout = 150; // ErrorTimeout, ms
+  unsigned acceptPerMille = 700;    // share of bills the Bill handler accepts
+  unsigned watchdogSeconds = 0;     // 0: computed from the cycles
+  std::string rates;                // extra NAME=VALUE words for the scenario, blank-separated
+  std::string emuLog;               // the emulator's log file; empty: none
+  std::string recordPath;           // the Bill handler's answers, one line a bill; empty: none
+};
+
+// Fills options from argv; on a bad command line returns false with the reason in error.
+bool ParseSoakOptions(int argc, const char* const* argv, SoakOptions& options, std::string& error);
+
+extern const char* const kSoakUsage;
+
+}  // namespace notarel::soak

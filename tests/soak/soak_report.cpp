@@ -1,0 +1,157 @@
+#include "soak_report.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace notarel::soak {
+namespace {
+
+constexpr std::int32_t kFailureEvent = 73;
+
+unsigned long Get(const EmuCounters& emu, const char* name) {
+  const auto it = emu.find(name);
+  return it == emu.end() ? 0 : it->second;
+}
+
+unsigned long Sum(const std::map<std::int32_t, unsigned long>& counts) {
+  unsigned long total = 0;
+  for (const auto& entry : counts) total += entry.second;
+  return total;
+}
+
+std::string Counts(const std::map<std::int32_t, unsigned long>& counts, bool hex) {
+  std::ostringstream text;
+  for (const auto& [code, count] : counts) {
+    if (text.tellp() > 0) text << ' ';
+    if (hex) {
+      text << "0x" << std::hex << std::uppercase << code << std::dec;
+    } else {
+      text << code;
+    }
+    text << ':' << count;
+  }
+  return text.str().empty() ? "none" : text.str();
+}
+
+std::string Figures(std::initializer_list<std::pair<const char*, unsigned long>> figures) {
+  std::string text;
+  for (const auto& [name, value] : figures) {
+    if (!text.empty()) text += ' ';
+    text += std::string(name) + "=" + std::to_string(value);
+  }
+  return text;
+}
+
+SoakCheck Check(std::string what, bool passed, std::string detail) {
+  return SoakCheck{std::move(what), passed, std::move(detail)};
+}
+
+// What the driver did with bills in escrow, as the emulator's ledger saw it.
+void CheckEscrowAnswers(const EmuCounters& e, const HostTally& h, std::vector<SoakCheck>& out) {
+  out.push_back(Check("no Stack1 for a bill the handler refused", Get(e, "stack1_refused") == 0,
+                      Figures({{"stack1_refused", Get(e, "stack1_refused")}})));
+  out.push_back(Check("no Stack1 for a bill no Bill event offered", Get(e, "stack1_unanswered") == 0,
+                      Figures({{"stack1_unanswered", Get(e, "stack1_unanswered")}})));
+  out.push_back(Check("no bill stacked without a Bill event that accepted it",
+                      Get(e, "stacked_unaccepted") == 0,
+                      Figures({{"stacked_unaccepted", Get(e, "stacked_unaccepted")}})));
+  out.push_back(Check("no Return for a bill the handler accepted", Get(e, "return_accepted") == 0,
+                      Figures({{"return_accepted", Get(e, "return_accepted")}})));
+  out.push_back(Check("the emulator held a bill at every Bill event and heard every answer",
+                      h.answerRefused == 0 && Get(e, "answers_idle") == 0 &&
+                          Get(e, "answers_accept") == h.accepted && Get(e, "answers_refuse") == h.refused,
+                      Figures({{"accepted", h.accepted},
+                               {"answers_accept", Get(e, "answers_accept")},
+                               {"refused", h.refused},
+                               {"answers_refuse", Get(e, "answers_refuse")},
+                               {"answers_idle", Get(e, "answers_idle")}})));
+  out.push_back(Check("every Bill event offered the value of the bill in escrow", h.valueMismatch == 0,
+                      Figures({{"value_mismatch", h.valueMismatch}})));
+  out.push_back(Check("one Bill event for every ESCROW status the driver could read",
+                      h.bills == Get(e, "escrow_offers"),
+                      Figures({{"bill_events", h.bills}, {"escrow_offers", Get(e, "escrow_offers")}})));
+}
+
+// The events that report what the device did, against what it did.
+void CheckReports(const EmuCounters& e, const HostTally& h, std::vector<SoakCheck>& out) {
+  const unsigned long stacked = Get(e, "stacked");
+  const unsigned long hidden = Get(e, "stacked_hidden");
+  // Hidden STACKED replies leave stacked - hidden <= events <= stacked. The
+  // count is exact, not a bound: a STACKED the driver reads whole always
+  // differs from the last status it read, since it must have read the bill's
+  // ESCROW whole to stack it, and a hidden one never reaches it. So the events
+  // must number exactly stacked - hidden.
+  out.push_back(Check("every stacked bill reported by exactly one Stacked event, unless its STACKED was hidden",
+                      h.stacked + hidden == stacked,
+                      Figures({{"stacked_events", h.stacked}, {"stacked", stacked}, {"stacked_hidden", hidden}})));
+  const unsigned long rejected = Get(e, "rejected");
+  const unsigned long rejectHidden = Get(e, "rejecting_hidden");
+  out.push_back(Check("one Reject(23) event for every rejection whose REJECTING was not hidden",
+                      Sum(h.rejects) + rejectHidden == rejected && h.rejectBadCode == 0,
+                      Figures({{"reject_events", Sum(h.rejects)},
+                               {"rejected", rejected},
+                               {"rejecting_hidden", rejectHidden},
+                               {"bad_code", h.rejectBadCode}})));
+  const auto failureEvents = h.errors.count(kFailureEvent) ? h.errors.at(kFailureEvent) : 0;
+  out.push_back(Check("one Error(73) event for every failure, and the Reset after it went through",
+                      failureEvents == Get(e, "failures") && h.resetsGivenUp == 0 &&
+                          h.resets == failureEvents,
+                      Figures({{"failure_events", failureEvents},
+                               {"failures", Get(e, "failures")},
+                               {"resets", h.resets},
+                               {"resets_given_up", h.resetsGivenUp}})));
+  out.push_back(Check("every bill in escrow ended stacked or returned",
+                      Get(e, "escrowed") == stacked + Get(e, "returned"),
+                      Figures({{"escrowed", Get(e, "escrowed")}, {"stacked", stacked}, {"returned", Get(e, "returned")}})));
+}
+
+}  // namespace
+
+EmuCounters ParseEmuCounters(const std::string& line) {
+  EmuCounters counters;
+  std::istringstream words(line);
+  for (std::string word; words >> word;) {
+    const auto equals = word.find('=');
+    if (equals == std::string::npos || equals + 1 == word.size()) continue;
+    const std::string value = word.substr(equals + 1);
+    if (value.find_first_not_of("0123456789") != std::string::npos) continue;
+    counters[word.substr(0, equals)] = std::stoul(value);
+  }
+  return counters;
+}
+
+std::vector<SoakCheck> EvaluateSoak(const EmuCounters& emu, const HostTally& host,
+                                    const std::string& finalStatus) {
+  std::vector<SoakCheck> checks;
+  checks.push_back(Check("the emulator reported its counters", emu.count("stacked_unaccepted") == 1,
+                         emu.empty() ? "no counters" : "counters read"));
+  CheckEscrowAnswers(emu, host, checks);
+  CheckReports(emu, host, checks);
+  checks.push_back(Check("the device is inhibited once the last driver is gone",
+                         finalStatus.find(" inhibit=1 ") != std::string::npos, finalStatus));
+  return checks;
+}
+
+void PrintFigures(const EmuCounters& e, const HostTally& h, double seconds) {
+  std::printf("duration %.1f s\n", seconds);
+  std::printf("driver: bill_events=%lu accepted=%lu refused=%lu stacked_events=%lu reject_events=%lu "
+              "resets=%lu reset_retries=%lu\n",
+              h.bills, h.accepted, h.refused, h.stacked, Sum(h.rejects), h.resets, h.resetRetries);
+  std::printf("driver: error events by code: %s\n", Counts(h.errors, false).c_str());
+  std::printf("driver: failure codes: %s\n", Counts(h.failureCodes, true).c_str());
+  std::printf("driver: rejection codes: %s\n", Counts(h.rejects, true).c_str());
+  std::string emu;
+  for (const auto& [name, value] : e) emu += " " + name + "=" + std::to_string(value);
+  std::printf("emulator:%s\n", emu.c_str());
+}
+
+int PrintChecks(const std::vector<SoakCheck>& checks) {
+  int failed = 0;
+  for (const SoakCheck& check : checks) {
+    std::printf("%s %s (%s)\n", check.passed ? "ok  " : "FAIL", check.what.c_str(), check.detail.c_str());
+    if (!check.passed) ++failed;
+  }
+  return failed;
+}
+
+}  // namespace notarel::soak

@@ -1,0 +1,217 @@
+#include "soak_scenario.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace notarel::emu {
+namespace {
+
+constexpr unsigned kPerMille = 1000;
+constexpr std::uint8_t kFirstBill = 97;
+constexpr unsigned kBillCodes = 8;
+constexpr std::size_t kMostNoise = 16;
+
+// The device's own rejection and failure codes.
+constexpr std::uint8_t kRejections[] = {0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77,
+                                        0x78, 0x79, 0x7B, 0x7C, 0x7D, 0x7E};
+constexpr std::uint8_t kFailures[] = {0xA2, 0xA5, 0xA6, 0xAB, 0xAF, 0xB0, 0xB1, 0xB2, 0xB3};
+
+std::string Hex(unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", value);
+  return text;
+}
+
+template <std::size_t N>
+std::uint8_t Pick(const std::uint8_t (&codes)[N], unsigned draw) {
+  return codes[draw % N];
+}
+
+}  // namespace
+
+SoakScenario::SoakScenario(std::uint32_t seed, SoakRates rates) : rates_(rates), rng_(seed) {}
+
+// The modulo of the generator's output, not a library distribution: the
+// generator's sequence is the same everywhere, so a seed means the same run.
+unsigned SoakScenario::Draw(unsigned bound) {
+  return bound == 0 ? 0 : static_cast<unsigned>(rng_() % bound);
+}
+
+bool SoakScenario::Draining() const {
+  return drain_ordered_ || (rates_.bills != 0 && counters_.bills >= rates_.bills);
+}
+
+void SoakScenario::Note(std::string text) {
+  if (!text.empty()) notes_.push_back("SOAK " + std::move(text));
+}
+
+std::vector<std::string> SoakScenario::TakeNotes() { return std::exchange(notes_, {}); }
+
+std::chrono::milliseconds SoakScenario::SilenceAt() {
+  const unsigned draw = Draw(kPerMille);
+  if (Draining()) return std::chrono::milliseconds{0};
+  const bool isShort = draw < rates_.short_silence;
+  if (!isShort && draw >= rates_.short_silence + rates_.long_silence) return std::chrono::milliseconds{0};
+  const unsigned most = isShort ? rates_.short_ms : rates_.long_ms;
+  const std::chrono::milliseconds length{most / 2 + Draw(most - most / 2 + 1)};
+  if (length.count() == 0) return length;
+  ++(isShort ? counters_.silences_short : counters_.silences_long);
+  Note("silence " + std::to_string(length.count()) + " ms");
+  return length;
+}
+
+void SoakScenario::BeforeRequest(const Bytes& body, DeviceModel& model) {
+  if (body.empty()) return;
+  const std::uint8_t status_now = model.CurrentStatus().front();
+  const unsigned long escrow = model.Counters().escrowed;
+  switch (body[0]) {
+    case command::kStatusRequest:
+      OnStatusRequest(model);
+      break;
+    case command::kStack1:
+    case command::kStack2:
+      if (status_now == status::kEscrow) Note(ledger_.Stack(escrow));
+      break;
+    case command::kReturn:
+      if (status_now == status::kEscrow) Note(ledger_.Return(escrow));
+      break;
+    case command::kAck:
+      if (status_now == status::kVendValid) Note(ledger_.Stacked());
+      break;
+    default:
+      break;
+  }
+}
+
+void SoakScenario::OnStatusRequest(DeviceModel& model) {
+  const std::uint8_t status_now = model.CurrentStatus().front();
+  if (status_now == status::kFirstForced) {
+    // A full stacker shows for its number of replies, then is emptied.
+    if (full_left_ == 0) {
+      model.Clear();
+      Note("stacker emptied");
+    } else {
+      --full_left_;
+    }
+    return;
+  }
+  if (Draining() || status_now != status::kEnabled || last_read_status_ != status::kEnabled) return;
+  if (pause_left_ > 0) {
+    --pause_left_;
+    return;
+  }
+  StartCycle(model);
+  pause_left_ = Draw(rates_.pause + 1);
+}
+
+void SoakScenario::StartCycle(DeviceModel& model) {
+  const unsigned kind = Draw(kPerMille);
+  const auto bill = static_cast<std::uint8_t>(kFirstBill + Draw(kBillCodes));
+  const unsigned code_draw = Draw(kPerMille);
+  unsigned edge = rates_.reject;
+  if (kind < edge) {
+    const std::uint8_t code = Pick(kRejections, code_draw);
+    model.InsertToReject(bill, code);
+    Note("bill " + Hex(bill) + " to be rejected with " + Hex(code));
+  } else if (kind < (edge += rates_.fail)) {
+    const std::uint8_t code = Pick(kFailures, code_draw);
+    model.Fail(code);
+    Note("failure " + Hex(code));
+  } else if (kind < (edge += rates_.powerup)) {
+    const auto power_up = static_cast<std::uint8_t>(status::kPowerUp + code_draw % 3);
+    model.PowerUp(power_up);
+    ++counters_.powerups;
+    Note("power up " + Hex(power_up));
+  } else if (kind < (edge += rates_.full)) {
+    model.Force(status::kFirstForced);
+    // This request's reply is the first of them.
+    full_left_ = Draw(rates_.full_hold);
+    ++counters_.stacker_full;
+    Note("stacker full");
+  } else {
+    model.Insert(bill);
+    ++counters_.bills;
+    Note("bill " + Hex(bill));
+  }
+}
+
+std::vector<Fault> SoakScenario::FaultsFor(const Bytes& reply_body) {
+  const unsigned kind = Draw(kPerMille);
+  const unsigned size_draw = Draw(kPerMille);
+  if (Draining()) return {};
+  unsigned edge = rates_.garbage;
+  if (kind < edge) {
+    ++counters_.garbage;
+    return {Fault{FaultKind::kGarbage, 1 + size_draw % kMostNoise, {}}};
+  }
+  if (kind < (edge += rates_.corrupt)) return {Fault{FaultKind::kCorrupt, 0, {}}};
+  if (kind < (edge += rates_.swapcrc)) return {Fault{FaultKind::kSwapCrc, 0, {}}};
+  if (kind < (edge += rates_.truncate)) {
+    // Anything from nothing at all to all but the last byte.
+    const std::size_t frame_size = reply_body.size() + kFrameOverhead;
+    return {Fault{FaultKind::kTruncate, size_draw % frame_size, {}}};
+  }
+  return {};
+}
+
+void SoakScenario::AfterReply(const Bytes& request_body, const Bytes& reply_body, bool intact) {
+  if (!intact) ++counters_.spoiled;
+  if (request_body.empty() || request_body[0] != command::kStatusRequest || reply_body.empty()) return;
+  const std::uint8_t status = reply_body[0];
+  if (intact) {
+    last_read_status_ = status;
+    if (status == status::kEscrow) ++counters_.escrow_offers;
+    return;
+  }
+  if (status == status::kStacked) {
+    ++counters_.stacked_hidden;
+    Note("STACKED hidden from the host");
+  } else if (status == status::kRejecting) {
+    ++counters_.rejecting_hidden;
+    Note("REJECTING hidden from the host");
+  }
+}
+
+std::string SoakScenario::Answer(bool accept, const DeviceModel& model) {
+  const Bytes status = model.CurrentStatus();
+  if (status.front() != status::kEscrow || status.size() < 2) {
+    ledger_.AnswerWithoutBill();
+    Note("answer with no bill in escrow");
+    return "ERR no bill in escrow";
+  }
+  ledger_.Answer(model.Counters().escrowed, accept);
+  return "OK bill=" + Hex(status[1]);
+}
+
+std::string SoakScenario::FormatCounters() const {
+  const SoakCounters& c = counters_;
+  const LedgerCounters& l = ledger_.Counters();
+  const std::pair<const char*, unsigned long> fields[] = {
+      {"bills", c.bills},
+      {"powerups", c.powerups},
+      {"stacker_full", c.stacker_full},
+      {"silences_short", c.silences_short},
+      {"silences_long", c.silences_long},
+      {"garbage", c.garbage},
+      {"spoiled", c.spoiled},
+      {"escrow_offers", c.escrow_offers},
+      {"stacked_hidden", c.stacked_hidden},
+      {"rejecting_hidden", c.rejecting_hidden},
+      {"answers_accept", l.answers_accept},
+      {"answers_refuse", l.answers_refuse},
+      {"answers_idle", l.answers_idle},
+      {"stack1_refused", l.stack1_refused},
+      {"stack1_unanswered", l.stack1_unanswered},
+      {"return_accepted", l.return_accepted},
+      {"stacked_unaccepted", l.stacked_unaccepted},
+      {"draining", Draining() ? 1UL : 0UL},
+  };
+  std::string text;
+  for (const auto& [name, value] : fields) {
+    if (!text.empty()) text += ' ';
+    text += std::string(name) + "=" + std::to_string(value);
+  }
+  return text;
+}
+
+}  // namespace notarel::emu

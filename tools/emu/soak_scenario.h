@@ -1,0 +1,92 @@
+#pragma once
+// The soak scenario: the device runs bill cycles and troubles by itself, at
+// random but reproducibly from a seed, while a host polls it.
+//
+// Everything happens on the host's requests, never on a clock: on a status
+// request with the device idle and enabled a new cycle may start (a bill, a
+// bill the device rejects, a failure until Reset, a power-up until Reset, a
+// full stacker that empties after a few status requests); any request may
+// begin a silence; any reply may be spoiled. Given the seed and the same
+// sequence of requests, the device does the same things. Pure: the event loop
+// passes the requests, the device model and the bytes that went out.
+//
+// A new cycle starts only when the last status the host read whole was the
+// idle one. The host's driver reports a status when it differs from the last
+// status it read, so this keeps two REJECTING or FAILURE statuses from ever
+// meeting in the host's eyes with only unreadable replies between them: each
+// one reaches the host as a change, and the counters below say exactly how
+// many events the host must have seen.
+#include <chrono>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "device_model.h"
+#include "escrow_ledger.h"
+#include "fault_injector.h"
+#include "soak_rates.h"
+
+namespace notarel::emu {
+
+struct SoakCounters {
+  // Cycles other than rejections and failures, which the device counts itself.
+  unsigned long bills = 0;           // plain bills put in, for the host to take or refuse
+  unsigned long powerups = 0;
+  unsigned long stacker_full = 0;
+  unsigned long silences_short = 0;
+  unsigned long silences_long = 0;
+  unsigned long garbage = 0;         // replies with noise in front, still readable
+  unsigned long spoiled = 0;         // replies the host cannot read
+  unsigned long escrow_offers = 0;   // ESCROW replies the host read whole
+  unsigned long stacked_hidden = 0;  // STACKED replies spoiled: the host never saw that bill stacked
+  unsigned long rejecting_hidden = 0;
+};
+
+class SoakScenario {
+ public:
+  SoakScenario(std::uint32_t seed, SoakRates rates);
+
+  // First, for every request the device would serve: the silence that this
+  // request begins (it and those that follow go unanswered), or zero.
+  std::chrono::milliseconds SilenceAt();
+  // Then, before the device sees the request: a status request may start a
+  // cycle or empty the stacker; Stack, Return and ACK go into the ledger.
+  void BeforeRequest(const Bytes& body, DeviceModel& model);
+  // The faults for the device's reply.
+  std::vector<Fault> FaultsFor(const Bytes& reply_body);
+  // The reply went out; intact when the host can read it.
+  void AfterReply(const Bytes& request_body, const Bytes& reply_body, bool intact);
+
+  // The host's answer for the bill in escrow: "OK bill=0xNN" or "ERR ...".
+  std::string Answer(bool accept, const DeviceModel& model);
+
+  // Nothing new from now on (no cycle, fault or silence); what runs finishes.
+  void Drain() { drain_ordered_ = true; }
+  bool Draining() const;
+
+  const SoakCounters& Counters() const { return counters_; }
+  const LedgerCounters& Ledger() const { return ledger_.Counters(); }
+  // "bills=N ... stacked_unaccepted=N draining=0|1"
+  std::string FormatCounters() const;
+  // What it did since the last call, for the log.
+  std::vector<std::string> TakeNotes();
+
+ private:
+  unsigned Draw(unsigned bound);  // 0 to bound-1; 0 when bound is 0
+  void OnStatusRequest(DeviceModel& model);
+  void StartCycle(DeviceModel& model);
+  void Note(std::string text);
+
+  SoakRates rates_;
+  std::mt19937 rng_;
+  SoakCounters counters_;
+  EscrowLedger ledger_;
+  std::vector<std::string> notes_;
+  std::uint8_t last_read_status_ = 0;  // the last status the host read whole
+  unsigned pause_left_ = 0;
+  unsigned full_left_ = 0;  // STACKER FULL replies still to come
+  bool drain_ordered_ = false;
+};
+
+}  // namespace notarel::emu

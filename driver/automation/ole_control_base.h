@@ -30,6 +30,7 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <objsafe.h>
+#include <olectl.h>
 
 #include <functional>
 #include <memory>
@@ -205,7 +206,6 @@ private:
   struct TState;
   HRESULT ActivateInPlace(bool uiActivate);
   HRESULT ActivateUi();
-  HRESULT ShowAsActive(HWND parent, LPCRECT rect);
   void DestroyControlWindow();
   HRESULT SavePropertyBag(IPropertyBag* bag);
   HRESULT LoadPropertyBag(IPropertyBag* bag, IErrorLog* log);

@@ -1,0 +1,75 @@
+// Module entry points DllGetClassObject and DllCanUnloadNow, the module's
+// counts, and its table of control classes.
+#include "module.h"
+
+#include <atomic>
+
+#include "Notarel_h.h"
+#include "class_factory.h"
+
+namespace notarel {
+namespace {
+
+HMODULE gModule = nullptr;
+std::atomic<long> gObjects{0};
+std::atomic<long> gLocks{0};
+
+}  // namespace
+
+const TControlClass kControlClasses[] = {
+    {&CLSID_Notarel, L"RUDLib.Notarel", L"Notarel: Драйвер купюроприемника"},
+    {&CLSID_Notarel2, L"RUDLib.Notarel2", L"Notarel: Драйвер купюроприемника 2"},
+};
+const std::size_t kControlClassCount = sizeof(kControlClasses) / sizeof(kControlClasses[0]);
+
+const TControlClass* FindControlClass(REFCLSID clsid) {
+  for (const TControlClass& entry : kControlClasses) {
+    if (IsEqualCLSID(clsid, *entry.clsid)) return &entry;
+  }
+  return nullptr;
+}
+
+HMODULE ModuleHandle() { return gModule; }
+
+std::wstring ModuleFilePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(gModule, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+void ModuleAddObject() { ++gObjects; }
+void ModuleReleaseObject() { --gObjects; }
+void ModuleLock(bool lock) {
+  if (lock) {
+    ++gLocks;
+  } else {
+    --gLocks;
+  }
+}
+bool ModuleInUse() { return gObjects.load() != 0 || gLocks.load() != 0; }
+
+}  // namespace notarel
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    notarel::gModule = instance;
+    DisableThreadLibraryCalls(instance);
+  }
+  return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  const notarel::TControlClass* entry = notarel::FindControlClass(clsid);
+  if (!entry) return CLASS_E_CLASSNOTAVAILABLE;
+  return notarel::GetControlClassFactory(*entry)->QueryInterface(iid, out);
+}
+
+STDAPI DllCanUnloadNow() { return notarel::ModuleInUse() ? S_FALSE : S_OK; }

@@ -1,0 +1,112 @@
+// TNotarel's life, identity and IDispatch.
+#include "notarel_control.h"
+
+#include "driver.h"
+#include "module.h"
+#include "type_library.h"
+
+using notarel::TDriver;
+
+TNotarel::TNotarel(const notarel::TControlClass& controlClass) : FClass(controlClass) {
+  notarel::ModuleAddObject();
+  FConnectionPoints = std::make_unique<notarel::TConnectionPointContainer>(
+      static_cast<IWBA003_4*>(this), DIID_IWBAEvents);
+  FEventConnection = &FConnectionPoints->Point();
+}
+
+TNotarel::~TNotarel() {
+  // The driver goes first: its destructor stops polling and waits for the
+  // loop, which may still be delivering events through the connection point.
+  FDriver.reset();
+  FConnectionPoints.reset();
+  if (FDispatchInfo) FDispatchInfo->Release();
+  notarel::ModuleReleaseObject();
+}
+
+HRESULT TNotarel::Initialize() {
+  return notarel::GetRudLibTypeInfo(IID_IWBA003_4, &FDispatchInfo);
+}
+
+HRESULT STDMETHODCALLTYPE TNotarel::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+      IsEqualIID(iid, IID_IWBA003) || IsEqualIID(iid, IID_IWBA003_2) ||
+      IsEqualIID(iid, IID_IWBA003_3) || IsEqualIID(iid, IID_IWBA003_4)) {
+    *out = static_cast<IWBA003_4*>(this);
+  } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
+    *out = static_cast<ISupportErrorInfo*>(this);
+  } else if (IsEqualIID(iid, IID_IProvideClassInfo)) {
+    *out = static_cast<IProvideClassInfo*>(this);
+  } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
+    *out = static_cast<IConnectionPointContainer*>(FConnectionPoints.get());
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE TNotarel::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&FRefCount));
+}
+
+ULONG STDMETHODCALLTYPE TNotarel::Release() {
+  const LONG left = InterlockedDecrement(&FRefCount);
+  if (left == 0) delete this;
+  return static_cast<ULONG>(left);
+}
+
+HRESULT STDMETHODCALLTYPE TNotarel::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TNotarel::GetTypeInfo(UINT index, LCID /*lcid*/, ITypeInfo** info) {
+  if (!info) return E_POINTER;
+  *info = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  FDispatchInfo->AddRef();
+  *info = FDispatchInfo;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TNotarel::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count,
+                                                  LCID /*lcid*/, DISPID* dispids) {
+  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  return FDispatchInfo->GetIDsOfNames(names, count, dispids);
+}
+
+HRESULT STDMETHODCALLTYPE TNotarel::Invoke(DISPID dispid, REFIID iid, LCID /*lcid*/, WORD flags,
+                                           DISPPARAMS* params, VARIANT* result,
+                                           EXCEPINFO* exception, UINT* argError) {
+  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  return FDispatchInfo->Invoke(static_cast<IWBA003_4*>(this), dispid, flags, params, result,
+                               exception, argError);
+}
+
+HRESULT STDMETHODCALLTYPE TNotarel::InterfaceSupportsErrorInfo(REFIID iid) {
+  return IsEqualIID(iid, IID_IWBA003_4) ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE TNotarel::GetClassInfo(ITypeInfo** info) {
+  return notarel::GetRudLibTypeInfo(*FClass.clsid, info);
+}
+
+TDriver& TNotarel::GetDriver() {
+  if (FDriver) return *FDriver;
+  FDriver = std::make_unique<TDriver>();
+  // Whatever loading leaves in ResultCode (-12 with no settings file) stays
+  // there for the client to read until the next operation.
+  FDriver->LoadParams();
+  FDriver->SetOnBill([this](std::int32_t summ, std::int16_t& accept) { FireBill(summ, accept); });
+  FDriver->SetOnError([this](std::int32_t code, std::int32_t extCode, const std::string& text) {
+    FireError(code, extCode, text);
+  });
+  FDriver->SetOnReject([this](std::int32_t code, std::int32_t extCode, const std::string& text) {
+    FireReject(code, extCode, text);
+  });
+  FDriver->SetOnStacked([this](TDriver&) { FireStacked(); });
+  return *FDriver;
+}

@@ -1,0 +1,121 @@
+// Creating the controls as clients do, the interfaces each one answers, and
+// the module's answers to what it does not serve.
+#include "automation_test.h"
+
+namespace notarel::test {
+namespace {
+
+const CLSID* const kBothClasses[] = {&CLSID_Notarel, &CLSID_Notarel2};
+
+TEST(Creation, ByProgIdGivesTheRegisteredClass) {
+  CLSID clsid;
+  ASSERT_EQ(CLSIDFromProgID(L"RUDLib.Notarel", &clsid), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_Notarel));
+  ASSERT_EQ(CLSIDFromProgID(L"RUDLib.Notarel2", &clsid), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_Notarel2));
+  TComPtr<IDispatch> dispatch;
+  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.OutVoid()),
+            S_OK);
+}
+
+TEST(Creation, BothClassesAnswerTheAutomationInterfacesWithOnePointer) {
+  for (const CLSID* clsid : kBothClasses) {
+    TComPtr<IWBA003_4> control = CreateControl(*clsid);
+    ASSERT_TRUE(control);
+    for (const IID* iid : {&IID_IWBA003, &IID_IWBA003_2, &IID_IWBA003_3, &IID_IWBA003_4, &IID_IDispatch}) {
+      TComPtr<IUnknown> other;
+      ASSERT_EQ(control->QueryInterface(*iid, other.OutVoid()), S_OK);
+      EXPECT_EQ(other.Get(), static_cast<IUnknown*>(control.Get()));
+    }
+    for (const IID* iid : {&IID_ISupportErrorInfo, &IID_IProvideClassInfo,
+                           &IID_IConnectionPointContainer}) {
+      TComPtr<IUnknown> other;
+      EXPECT_EQ(control->QueryInterface(*iid, other.OutVoid()), S_OK);
+    }
+    // Every interface leads back to one identity.
+    TComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer, container.OutVoid()), S_OK);
+    TComPtr<IUnknown> viaContainer, viaControl;
+    container->QueryInterface(IID_IUnknown, viaContainer.OutVoid());
+    control->QueryInterface(IID_IUnknown, viaControl.OutVoid());
+    EXPECT_EQ(viaContainer.Get(), viaControl.Get());
+  }
+}
+
+TEST(Creation, UnknownInterfacesAndClassesAreRefused) {
+  TComPtr<IWBA003_4> control = CreateControl(CLSID_Notarel2);
+  ASSERT_TRUE(control);
+  TComPtr<IUnknown> none;
+  EXPECT_EQ(control->QueryInterface(IID_ISimpleFrameSite, none.OutVoid()), E_NOINTERFACE);
+  EXPECT_EQ(none.Get(), nullptr);
+  EXPECT_EQ(control->QueryInterface(IID_IClassFactory, none.OutVoid()), E_NOINTERFACE);
+
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  const auto getClassObject = reinterpret_cast<GetClassObject>(
+      reinterpret_cast<void*>(GetProcAddress(ServerModule(), "DllGetClassObject")));
+  ASSERT_NE(getClassObject, nullptr);
+  void* factory = reinterpret_cast<void*>(1);
+  EXPECT_EQ(getClassObject(IID_IWBA003, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(factory, nullptr);
+  TComPtr<IUnknown> object;
+  EXPECT_EQ(CoCreateInstance(IID_IWBA003_4, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.OutVoid()),
+            REGDB_E_CLASSNOTREG);
+  // A control cannot be aggregated.
+  TComPtr<IClassFactory> classFactory;
+  ASSERT_EQ(getClassObject(CLSID_Notarel, IID_IClassFactory, classFactory.OutVoid()), S_OK);
+  EXPECT_EQ(classFactory->CreateInstance(control.Get(), IID_IUnknown, object.OutVoid()),
+            CLASS_E_NOAGGREGATION);
+}
+
+TEST(Creation, UnloadIsRefusedWhileAnObjectOrLockLives) {
+  using CanUnload = HRESULT(STDAPICALLTYPE*)();
+  const auto canUnload = reinterpret_cast<CanUnload>(
+      reinterpret_cast<void*>(GetProcAddress(ServerModule(), "DllCanUnloadNow")));
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  const auto getClassObject = reinterpret_cast<GetClassObject>(
+      reinterpret_cast<void*>(GetProcAddress(ServerModule(), "DllGetClassObject")));
+  ASSERT_NE(canUnload, nullptr);
+  ASSERT_NE(getClassObject, nullptr);
+  TComPtr<IClassFactory> factory;
+  ASSERT_EQ(getClassObject(CLSID_Notarel2, IID_IClassFactory, factory.OutVoid()), S_OK);
+  EXPECT_EQ(canUnload(), S_OK);
+  TComPtr<IWBA003_4> control;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IWBA003_4, control.OutVoid()), S_OK);
+  EXPECT_EQ(canUnload(), S_FALSE);
+  control.Reset();
+  EXPECT_EQ(canUnload(), S_OK);
+  factory->LockServer(TRUE);
+  EXPECT_EQ(canUnload(), S_FALSE);
+  factory->LockServer(FALSE);
+  EXPECT_EQ(canUnload(), S_OK);
+}
+
+TEST(Creation, ClassInfoShowsTheEventSourceOnlyOnNotarel2) {
+  for (const CLSID* clsid : kBothClasses) {
+    TComPtr<IWBA003_4> control = CreateControl(*clsid);
+    ASSERT_TRUE(control);
+    TComPtr<IProvideClassInfo> provide;
+    ASSERT_EQ(control->QueryInterface(IID_IProvideClassInfo, provide.OutVoid()), S_OK);
+    TComPtr<ITypeInfo> info;
+    ASSERT_EQ(provide->GetClassInfo(info.Out()), S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(attr->guid, *clsid));
+    EXPECT_EQ(attr->typekind, TKIND_COCLASS);
+    const WORD implemented = attr->cImplTypes;
+    info->ReleaseTypeAttr(attr);
+    int sources = 0;
+    for (UINT i = 0; i < implemented; ++i) {
+      INT flags = 0;
+      ASSERT_EQ(info->GetImplTypeFlags(i, &flags), S_OK);
+      if (flags & IMPLTYPEFLAG_FSOURCE) {
+        ++sources;
+        EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);
+      }
+    }
+    EXPECT_EQ(sources, clsid == &CLSID_Notarel2 ? 1 : 0);
+  }
+}
+
+}  // namespace
+}  // namespace notarel::test

@@ -1,0 +1,149 @@
+// The members through the vtable of IWBA003_4: what a fresh control reports,
+// the conversions at the automation boundary, and the members that must not
+// create the driver core.
+#include "automation_test.h"
+
+namespace notarel::test {
+namespace {
+
+class Members : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    control_ = CreateControl(CLSID_Notarel2);
+    ASSERT_TRUE(control_);
+  }
+  LONG Long(HRESULT (STDMETHODCALLTYPE IWBA003_4::*get)(LONG*)) {
+    LONG value = 12345;
+    EXPECT_EQ((control_.Get()->*get)(&value), S_OK);
+    return value;
+  }
+  VARIANT_BOOL Bool(HRESULT (STDMETHODCALLTYPE IWBA003_4::*get)(VARIANT_BOOL*)) {
+    VARIANT_BOOL value = 7;
+    EXPECT_EQ((control_.Get()->*get)(&value), S_OK);
+    return value;
+  }
+  std::wstring Text(HRESULT (STDMETHODCALLTYPE IWBA003_4::*get)(BSTR*)) {
+    BSTR value = nullptr;
+    EXPECT_EQ((control_.Get()->*get)(&value), S_OK);
+    return TakeBstr(value);
+  }
+  TComPtr<IWBA003_4> control_;
+};
+
+TEST_F(Members, FreshControlReportsTheMissingSettingsFile) {
+  // No Notarel.xml beside the DLL: loading the settings left -12.
+  EXPECT_EQ(Long(&IWBA003_4::get_ResultCode), -12);
+  EXPECT_EQ(Text(&IWBA003_4::get_ResultDescription), L"Файл не существует");
+  EXPECT_EQ(Long(&IWBA003_4::get_PortNumber), 1);
+  EXPECT_EQ(Long(&IWBA003_4::get_BaudRate), 9600);
+  EXPECT_EQ(Bool(&IWBA003_4::get_PortOpened), VARIANT_FALSE);
+  EXPECT_EQ(Text(&IWBA003_4::get_Output), L"");
+}
+
+TEST_F(Members, PortNumberOutsideOneToThirtyTwoIsIgnoredSilently) {
+  ASSERT_EQ(control_->put_PortNumber(7), S_OK);
+  const LONG code = Long(&IWBA003_4::get_ResultCode);
+  for (LONG bad : {0, 33, -1}) {
+    EXPECT_EQ(control_->put_PortNumber(bad), S_OK) << bad;
+    EXPECT_EQ(Long(&IWBA003_4::get_PortNumber), 7) << bad;
+    EXPECT_EQ(Long(&IWBA003_4::get_ResultCode), code) << bad;
+  }
+  ASSERT_EQ(control_->put_PortNumber(32), S_OK);
+  EXPECT_EQ(Long(&IWBA003_4::get_PortNumber), 32);
+}
+
+TEST_F(Members, BooleansAreMinusOneAndAnyNonZeroBitsAreTrue) {
+  ASSERT_EQ(control_->put_Denomination3(1), S_OK);
+  EXPECT_EQ(Bool(&IWBA003_4::get_Denomination3), VARIANT_TRUE);
+  EXPECT_EQ(Bool(&IWBA003_4::get_Denomination2), VARIANT_FALSE);
+  ASSERT_EQ(control_->put_Denomination3(VARIANT_FALSE), S_OK);
+  EXPECT_EQ(Bool(&IWBA003_4::get_Denomination3), VARIANT_FALSE);
+  ASSERT_EQ(control_->put_BillEnabled(0x100), S_OK);
+  EXPECT_EQ(Bool(&IWBA003_4::get_BillEnabled), VARIANT_TRUE);
+  ASSERT_EQ(control_->put_InhibitStatus(-1), S_OK);
+  EXPECT_EQ(Bool(&IWBA003_4::get_InhibitStatus), VARIANT_TRUE);
+  // A method's success flag: the settings file members give -1 on success.
+  EXPECT_EQ(Bool(&IWBA003_4::CountryByIndex), VARIANT_TRUE);
+}
+
+TEST_F(Members, NarrowDeviceFieldsKeepTheirLowBits) {
+  ASSERT_EQ(control_->put_DirectionValue(257), S_OK);
+  EXPECT_EQ(Long(&IWBA003_4::get_DirectionValue), 1);
+  ASSERT_EQ(control_->put_DirectionValue(-1), S_OK);
+  EXPECT_EQ(Long(&IWBA003_4::get_DirectionValue), 255);
+  ASSERT_EQ(control_->put_OptionalSettings(65537), S_OK);
+  EXPECT_EQ(Long(&IWBA003_4::get_OptionalSettings), 1);
+  ASSERT_EQ(control_->put_OptionalSettings(-2), S_OK);
+  EXPECT_EQ(Long(&IWBA003_4::get_OptionalSettings), 65534);
+  EXPECT_GE(Long(&IWBA003_4::get_StatusCode), 0);
+}
+
+TEST_F(Members, FileVersionAndParentWndLeaveTheCoreUncreated) {
+  EXPECT_EQ(Text(&IWBA003_4::get_FileVersion), L"2.7.0.39");
+  ASSERT_EQ(control_->put_ParentWnd(-5), S_OK);
+  EXPECT_EQ(Long(&IWBA003_4::get_ParentWnd), -5);
+  // Only now does a settings file appear beside the DLL: the core of this
+  // control reads it only if none of the members above created it.
+  TComPtr<IWBA003_4> writer = CreateControl(CLSID_Notarel);
+  ASSERT_TRUE(writer);
+  ASSERT_EQ(writer->put_PortNumber(11), S_OK);
+  VARIANT_BOOL saved = VARIANT_FALSE;
+  ASSERT_EQ(writer->SaveParams(&saved), S_OK);
+  ASSERT_EQ(saved, VARIANT_TRUE);
+  BSTR file = nullptr;
+  ASSERT_EQ(writer->get_FileName(&file), S_OK);
+  const std::wstring settings = TakeBstr(file);
+  EXPECT_EQ(Long(&IWBA003_4::get_PortNumber), 11);
+  EXPECT_EQ(Long(&IWBA003_4::get_ResultCode), 0);
+  // The other tests expect a fresh installation with no settings file.
+  EXPECT_TRUE(DeleteFileW(settings.c_str()));
+}
+
+TEST_F(Members, TextsRoundTripThroughTheAnsiCodePage) {
+  const wchar_t* path = L"C:\\Настройки\\notarel.xml";
+  ASSERT_EQ(control_->put_FileName(SysAllocString(path)), S_OK);
+  EXPECT_EQ(Text(&IWBA003_4::get_FileName), path);
+  ASSERT_EQ(control_->put_CountryIndex(0), S_OK);
+  ASSERT_EQ(Bool(&IWBA003_4::GetCountryParams), VARIANT_TRUE);
+  EXPECT_FALSE(Text(&IWBA003_4::get_CountryName).empty());
+}
+
+TEST_F(Members, SetDefaultsAndShowFindDlgGiveZero) {
+  ASSERT_EQ(control_->put_PortNumber(9), S_OK);
+  LONG value = 5;
+  ASSERT_EQ(control_->SetDefaults(&value), S_OK);
+  EXPECT_EQ(value, 0);
+  EXPECT_EQ(Long(&IWBA003_4::get_PortNumber), 1);
+}
+
+TEST_F(Members, AFailingPlatformCallBecomesTheHresultWithErrorInfo) {
+  // The property page class is not served by this module yet, so the
+  // property frame cannot be built: the failure is the member's HRESULT.
+  LONG value = 5;
+  const HRESULT hr = control_->ShowProperties(&value);
+  EXPECT_EQ(value, 0);
+  ASSERT_TRUE(FAILED(hr));
+  TComPtr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.Out()), S_OK);
+  BSTR source = nullptr;
+  BSTR description = nullptr;
+  GUID guid{};
+  info->GetSource(&source);
+  info->GetDescription(&description);
+  info->GetGUID(&guid);
+  EXPECT_EQ(TakeBstr(source), L"RUDLib.Notarel2");
+  EXPECT_FALSE(TakeBstr(description).empty());
+  EXPECT_TRUE(IsEqualGUID(guid, IID_IWBA003_4));
+  TComPtr<ISupportErrorInfo> support;
+  ASSERT_EQ(control_->QueryInterface(IID_ISupportErrorInfo, support.OutVoid()), S_OK);
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IWBA003_4), S_OK);
+}
+
+TEST_F(Members, NullOutParametersAreRefused) {
+  EXPECT_EQ(control_->get_ResultCode(nullptr), E_POINTER);
+  EXPECT_EQ(control_->get_ModelID(nullptr), E_POINTER);
+  EXPECT_EQ(control_->ReadStatus(nullptr), E_POINTER);
+}
+
+}  // namespace
+}  // namespace notarel::test

@@ -60,6 +60,22 @@ TEST(ControlLanguage, WordsAndChoices) {
   EXPECT_EQ(ParseControlLine("# insert 0x65").kind, ParsedLine::Kind::kNothing);
 }
 
+TEST(ControlLanguage, SoakAndAnswer) {
+  const ControlCommand soak = Parse("soak 0x2A corrupt=40 bills=10");
+  EXPECT_TRUE(soak.on);
+  EXPECT_EQ(soak.number, 42U);
+  EXPECT_EQ(soak.rates.corrupt, 40U);
+  EXPECT_EQ(soak.rates.bills, 10U);
+  EXPECT_EQ(soak.rates.truncate, SoakRates{}.truncate);
+  EXPECT_FALSE(Parse("soak off").on);
+  EXPECT_EQ(ErrorOf("soak"), "soak expects off, or a seed and NAME=VALUE rates");
+  EXPECT_EQ(ErrorOf("soak fast"), "soak expects off, or a seed and NAME=VALUE rates");
+  EXPECT_EQ(ErrorOf("soak 1 fail=2000"), "soak fail expects a number from 0 to 1000");
+  EXPECT_TRUE(Parse("answer accept").on);
+  EXPECT_FALSE(Parse("answer refuse").on);
+  EXPECT_EQ(ErrorOf("answer maybe"), "answer expects accept or refuse");
+}
+
 class DeviceCommands : public ::testing::Test {
  protected:
   std::string Run(const std::string& line) {
@@ -100,7 +116,8 @@ TEST_F(DeviceCommands, FaultCommandsQueueForTheNextReply) {
 }
 
 TEST_F(DeviceCommands, LinkCommandsAreLeftToTheEventLoop) {
-  for (const char* line : {"silent 100", "stream on", "delay 5", "wire 9600", "hangup", "sleep 1", "quit"}) {
+  for (const char* line : {"silent 100", "stream on", "delay 5", "wire 9600", "hangup", "sleep 1", "quit",
+                           "soak 1", "answer accept"}) {
     EXPECT_EQ(Run(line), "(loop)") << line;
   }
 }
@@ -152,6 +169,14 @@ TEST(EmulatorOptions, CommandLine) {
   const char* missing[] = {"rud003-emu", "--link"};
   EXPECT_FALSE(ParseOptions(2, missing, options, error));
   EXPECT_EQ(error, "--link needs a value");
+  const char* soak[] = {"rud003-emu", "--soak", "9", "--soak-rates", "corrupt=30,bills=5"};
+  ASSERT_TRUE(ParseOptions(5, soak, options, error)) << error;
+  EXPECT_EQ(options.soak_seed, 9U);
+  EXPECT_EQ(options.soak_rates.corrupt, 30U);
+  EXPECT_EQ(options.soak_rates.bills, 5U);
+  const char* bad_rates[] = {"rud003-emu", "--soak-rates", "corrupt=30,loud=1"};
+  EXPECT_FALSE(ParseOptions(3, bad_rates, options, error));
+  EXPECT_EQ(error, "bad value for --soak-rates: corrupt=30,loud=1");
   const char* unknown[] = {"rud003-emu", "--fast"};
   EXPECT_FALSE(ParseOptions(2, unknown, options, error));
   EXPECT_EQ(error, "unknown option --fast");

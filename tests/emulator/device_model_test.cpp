@@ -192,6 +192,18 @@ TEST_F(DeviceOnTheLine, RejectReplacesTheBillAndReturnsToIdle) {
   EXPECT_EQ(model_.Counters().stacked, 0U);
 }
 
+TEST_F(DeviceOnTheLine, ABillTheDeviceRejectsIsAcceptedFirstAndNeverReachesEscrow) {
+  EXPECT_EQ(model_.InsertToReject(0x64, 0x75), "device not enabled");
+  BringToEnabled();
+  EXPECT_EQ(model_.InsertToReject(0x64, 0x75), "");
+  EXPECT_EQ(Send(kStatus), "FC 05 12 BC 64");
+  EXPECT_EQ(Send(kStatus), HexDump(BuildFrame({0x17, 0x75})));
+  EXPECT_EQ(Send(kStatus), "FC 05 11 27 56");
+  BringToEscrow(0x65);  // the next bill is a plain one again
+  EXPECT_EQ(model_.Counters().rejected, 1U);
+  EXPECT_EQ(model_.Counters().escrowed, 1U);
+}
+
 TEST_F(DeviceOnTheLine, RejectIsRefusedWhereNoBillCanBe) {
   EXPECT_NE(model_.Reject(0x71), "");  // power-up
   BringToEnabled();

@@ -223,6 +223,43 @@ TEST(EmulatorProcess, BillCycleAndReplyFaultsOverTheWire) {
   EXPECT_EQ(emu.Wait(), 0);
 }
 
+TEST(EmulatorProcess, SoakPutsBillsInByItselfAndBooksTheHostsAnswers) {
+  EmulatorProcess emu({"--log", "/dev/null", "--start-state", "enabled", "--soak", "4", "--soak-rates",
+                       "garbage=0,corrupt=0,swapcrc=0,truncate=0,short_silence=0,long_silence=0,"
+                       "reject=0,fail=0,powerup=0,full=0,pause=0"});
+  const std::string pty = ReadPtyPath(emu);
+  ASSERT_EQ(emu.ReadLine(), "READY");
+  const int port = OpenRawPort(pty);
+  ASSERT_GE(port, 0);
+
+  EXPECT_EQ(emu.Command("answer accept"), "ERR no bill in escrow");
+  EXPECT_EQ(Exchange(port, kStatus), "FC 05 11 27 56");
+  EXPECT_EQ(Exchange(port, kStatus), "FC 05 12 BC 64") << "the soak put a bill in";
+  const std::string escrow = Exchange(port, kStatus);
+  ASSERT_EQ(escrow.substr(0, 9), "FC 06 13 ");
+  EXPECT_EQ(emu.Command("answer refuse"), "OK bill=0x" + escrow.substr(9, 2));
+  EXPECT_EQ(Exchange(port, "FC 05 41 A2 04"), "FC 05 50 AA 05") << "Stack1 against the answer";
+  ::close(port);
+  const std::string counters = emu.Command("counters");
+  EXPECT_EQ(counters.rfind("OK escrowed=1 ", 0), 0U) << counters;
+  for (const char* field : {" bills=1 ", " escrow_offers=1 ", " answers_refuse=1 ", " answers_idle=1 ",
+                            " stack1_refused=1 ", " draining=0"}) {
+    EXPECT_NE(counters.find(field), std::string::npos) << field << " in " << counters;
+  }
+
+  EXPECT_EQ(emu.Command("soak off"), "OK");
+  EXPECT_NE(emu.Command("counters").find(" draining=1"), std::string::npos);
+  EXPECT_EQ(emu.Command("restart"), "OK");
+  EXPECT_EQ(emu.Command("answer accept"), "ERR no soak running");
+  EXPECT_EQ(emu.Command("counters").find("bills="), std::string::npos) << "restart ends the soak";
+  EXPECT_EQ(emu.Command("soak 5 bills=3"), "OK");
+  EXPECT_EQ(emu.Command("quit"), "OK");
+  const std::string last = emu.ReadLine();
+  EXPECT_EQ(last.rfind("COUNTERS escrowed=0 ", 0), 0U) << last;
+  EXPECT_NE(last.find(" bills=0 "), std::string::npos) << last;
+  EXPECT_EQ(emu.Wait(), 0);
+}
+
 class TcpClient {
  public:
   explicit TcpClient(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {

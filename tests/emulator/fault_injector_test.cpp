@@ -79,6 +79,23 @@ TEST(FaultInjector, GarbageIsSeededNoiseWithoutSyncBytes) {
   EXPECT_EQ(same_seed.Shape(FromHex(kEscrowFrame)).bytes, shaped);
 }
 
+TEST(FaultInjector, OnlyNoiseInFrontOrBytesBehindLeaveAFrameReadable) {
+  const Bytes frame = FromHex(kEscrowFrame);
+  EXPECT_TRUE(ReachesHostIntact(frame, frame));
+  EXPECT_TRUE(ReachesHostIntact(FromHex("00 13 FB FC 06 13 65 94 BD"), frame));
+  EXPECT_TRUE(ReachesHostIntact(FromHex("FC 06 13 65 94 BD AA"), frame));
+  EXPECT_FALSE(ReachesHostIntact(FromHex("FC 06 13 65 BD 94"), frame)) << "swapped CRC";
+  EXPECT_FALSE(ReachesHostIntact(FromHex("FC 06 13 65 94"), frame)) << "cut short";
+  EXPECT_FALSE(ReachesHostIntact({}, frame)) << "nothing at all";
+  EXPECT_FALSE(ReachesHostIntact(FromHex("FC 00 FC 06 13 65 94 BD"), frame))
+      << "a sync in front starts a frame of its own";
+  // Swapping two equal CRC bytes changes nothing on the line, so the host reads the frame.
+  const Bytes equalCrc = FromHex("FC 05 4D CE CE");
+  FaultInjector faults(1);
+  faults.Add({FaultKind::kSwapCrc, 0, {}});
+  EXPECT_TRUE(ReachesHostIntact(faults.Shape(equalCrc).bytes, equalCrc));
+}
+
 TEST(NoiseSource, StreamNoiseNeverHoldsTheSyncByte) {
   NoiseSource noise(3);
   for (int round = 0; round < 100; ++round) {

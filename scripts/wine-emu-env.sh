@@ -84,14 +84,14 @@ export NOTAREL_EMU_COM=$com_number NOTAREL_EMU_CONTROL=$control
 echo "emulator pid $emu_pid on COM$com_number ($(sed -n 's/^PTY //p' "$emu_out")), control $control"
 
 # The emulator's line is a pseudo-terminal, which cannot hold even parity; see
-# tests/wine/pty_parity_shim.c. Built for both loaders; ld.so picks the one
+# tests/wine/pty_line_shim.c (parity, and output purges). Built for both loaders; ld.so picks the one
 # that matches each process through $LIB.
-shim_source=$notarel_emu_scripts/../tests/wine/pty_parity_shim.c
+shim_source=$notarel_emu_scripts/../tests/wine/pty_line_shim.c
 for multiarch in x86_64-linux-gnu:-m64 i386-linux-gnu:-m32; do
   mkdir -p "$run_dir/lib/${multiarch%%:*}"
   cc "${multiarch##*:}" -O2 -shared -fPIC -nostdlib -ffreestanding -o \
-    "$run_dir/lib/${multiarch%%:*}/notarel_pty_parity.so" "$shim_source" ||
+    "$run_dir/lib/${multiarch%%:*}/notarel_pty_line.so" "$shim_source" ||
     echo "$0: could not build the ${multiarch%%:*} parity shim; SetCommState may fail on the pty" >&2
 done
 # Single quotes: ld.so itself expands $LIB.
-export LD_PRELOAD="$run_dir/"'$LIB'"/notarel_pty_parity.so${LD_PRELOAD:+ $LD_PRELOAD}"
+export LD_PRELOAD="$run_dir/"'$LIB'"/notarel_pty_line.so${LD_PRELOAD:+ $LD_PRELOAD}"

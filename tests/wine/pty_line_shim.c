@@ -1,7 +1,9 @@
 /*
  * Preloaded into Wine by scripts/wine-core-tests.sh when the tests' serial
- * line is a pseudo-terminal.
+ * line is a pseudo-terminal. It makes the pseudo-terminal behave as a serial
+ * port does under Windows in the two ways the driver relies on.
  *
+ * 1. Parity.
  * A pseudo-terminal has no parity: the kernel clears PARENB (and forces CS8 and
  * CREAD) on every tcsetattr. Debian's C library reads the settings back and
  * reports EINVAL when the call changed nothing although the request differed,
@@ -37,6 +39,9 @@ struct termios {
 #define PARODD 0001000u
 #define CMSPAR 010000000000u
 #define EINVAL 22
+#define TCIFLUSH 0
+#define TCOFLUSH 1
+#define TCIOFLUSH 2
 #define RTLD_NEXT ((void*)-1l)
 
 extern void* dlsym(void* handle, const char* symbol);
@@ -45,6 +50,7 @@ extern int ttyname_r(int fd, char* buffer, __SIZE_TYPE__ size);
 extern int* __errno_location(void);
 
 typedef int (*tcsetattr_fn)(int, int, const struct termios*);
+typedef int (*tcflush_fn)(int, int);
 
 static int is_pseudo_terminal(int fd) {
   static const char prefix[] = "/dev/pts/";
@@ -77,4 +83,20 @@ int tcsetattr(int fd, int actions, const struct termios* settings) {
   if (tcgetattr(fd, &now) == 0 && same_apart_from_parity(&now, settings)) return 0;
   *__errno_location() = EINVAL;
   return result;
+}
+
+/*
+ * 2. Output purge. On Windows a synchronous WriteFile on a serial port
+ * completes once its bytes have gone to the line, so PurgeComm's output abort
+ * and clear can never drop a frame the program has already written (the driver
+ * sends an ACK and purges right after, at the start of the next exchange). Wine
+ * completes the write when the bytes are queued in the pseudo-terminal, and its
+ * output flush would then throw the written frame away. On a pseudo-terminal
+ * the output flush is therefore left out; the input is still emptied.
+ */
+int tcflush(int fd, int queue) {
+  static tcflush_fn next;
+  if (!next) next = (tcflush_fn)dlsym(RTLD_NEXT, "tcflush");
+  if (queue == TCIFLUSH || !is_pseudo_terminal(fd)) return next(fd, queue);
+  return queue == TCOFLUSH ? 0 : next(fd, TCIFLUSH);
 }

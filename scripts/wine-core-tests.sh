@@ -14,94 +14,15 @@ if [ $# -ne 2 ]; then
   exit 2
 fi
 scripts=$(cd "$(dirname "$0")" && pwd)
-native_dir=$(cd "$1" && pwd)
 win_dir=$(cd "$2" && pwd)
-emulator=$native_dir/tools/emu/rud003-emu
 core_tests=$win_dir/tests/core/notarel_core_tests.exe
 backend_tests=$win_dir/tests/wine/notarel_wine_backend_tests.exe
-com_number=5
 # Bounds each test program so that a hang cannot stall CI.
 program_timeout=${NOTAREL_WINE_TIMEOUT:-900}
 
-for f in "$emulator" "$core_tests"; do
-  [ -f "$f" ] || { echo "$0: missing $f" >&2; exit 2; }
-done
-
-# Machine type in the PE header: 0x014c is i386, 0x8664 is x86-64.
-pe_machine() {
-  local offset
-  offset=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
-  od -An -tx2 -j$((offset + 4)) -N2 "$1" | tr -d ' '
-}
-case $(pe_machine "$core_tests") in
-  014c) arch=win32 ;;
-  8664) arch=win64 ;;
-  *) echo "$0: $core_tests is not an i386 or x86-64 Windows program" >&2; exit 2 ;;
-esac
-
-# shellcheck source=wine-env.sh
-source "$scripts/wine-env.sh" "$win_dir" "$arch"
-
-run_dir=$win_dir/wine-run
-mkdir -p "$run_dir"
-emu_out=$run_dir/emu.out
-: >"$emu_out"
-emu_pid=
-
-cleanup() {
-  if [ -n "$emu_pid" ] && kill -0 "$emu_pid" 2>/dev/null; then
-    kill "$emu_pid"
-    wait "$emu_pid" 2>/dev/null || true
-  fi
-  wineserver -k 2>/dev/null || true
-}
-trap cleanup EXIT
-
-# Our own server, so that its messages go to a file: it opened the pty and gets
-# SIGHUP when the emulator hangs up, on which it writes a dump of its objects.
-# A server left over from an interrupted run of this prefix is ended first.
-wineserver -k 2>/dev/null || true
-wineserver -p 2>"$run_dir/wineserver.log"
-
-# The server rebuilds the registry's list of serial ports from the devices it
-# finds and keeps it only while it runs; the device search tests expect the
-# emulator's port there, so it is added to the list of this server.
-"$NOTAREL_WINE" reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v NotarelTest /d "COM$com_number" /f \
-  >"$run_dir/reg-add.log" 2>&1 || {
-  echo "$0: could not list COM$com_number in the registry; see $run_dir/reg-add.log" >&2
-  exit 1
-}
-
-"$emulator" --link "$WINEPREFIX/dosdevices/com$com_number" --control-tcp 0 \
-  --log "$run_dir/emu.log" </dev/null >"$emu_out" 2>"$run_dir/emu.err" &
-emu_pid=$!
-
-# Ready is what the emulator prints, so watch its output rather than guess a delay.
-for ((waited = 0; ; waited++)); do
-  grep -qx READY "$emu_out" && break
-  if ! kill -0 "$emu_pid" 2>/dev/null || [ "$waited" -ge 300 ]; then
-    echo "$0: the emulator did not report READY; its output:" >&2
-    cat "$emu_out" "$run_dir/emu.err" >&2
-    exit 1
-  fi
-  sleep 0.1
-done
-control=$(sed -n 's/^CONTROL //p' "$emu_out")
-export NOTAREL_EMU_COM=$com_number NOTAREL_EMU_CONTROL=$control
-echo "emulator pid $emu_pid on COM$com_number ($(sed -n 's/^PTY //p' "$emu_out")), control $control"
-
-# The emulator's line is a pseudo-terminal, which cannot hold even parity; see
-# tests/wine/pty_parity_shim.c. Built for both loaders; ld.so picks the one
-# that matches each process through $LIB.
-shim_source=$scripts/../tests/wine/pty_parity_shim.c
-for multiarch in x86_64-linux-gnu:-m64 i386-linux-gnu:-m32; do
-  mkdir -p "$run_dir/lib/${multiarch%%:*}"
-  cc "${multiarch##*:}" -O2 -shared -fPIC -nostdlib -ffreestanding -o \
-    "$run_dir/lib/${multiarch%%:*}/notarel_pty_parity.so" "$shim_source" ||
-    echo "$0: could not build the ${multiarch%%:*} parity shim; SetCommState may fail on the pty" >&2
-done
-# Single quotes: ld.so itself expands $LIB.
-export LD_PRELOAD="$run_dir/"'$LIB'"/notarel_pty_parity.so${LD_PRELOAD:+ $LD_PRELOAD}"
+# The prefix, our own Wine server and the emulator behind COM5.
+# shellcheck source=wine-emu-env.sh
+source "$scripts/wine-emu-env.sh" "$1" "$win_dir" "$core_tests"
 
 status=0
 programs=("$backend_tests" "$core_tests")

@@ -99,6 +99,8 @@ HWND TAxCtrl::Create(HWND parent, const RECT& rect) {
   return FHandle;
 }
 
+void TAxCtrl::UnregisterWindowClass() { UnregisterClassW(kClassName, ControlModule()); }
+
 void TAxCtrl::Destroy() {
   if (FHandle) DestroyWindow(FHandle);  // WM_NCDESTROY clears FHandle
   FHandle = nullptr;
@@ -107,6 +109,7 @@ void TAxCtrl::Destroy() {
 void TAxCtrl::Paint(HDC dc, const RECT& rect) const {
   DrawRaisedBevel(dc, rect);
   const RECT inner{rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1};
+  // The control's colour is the system's button face: it has no colour property.
   FillSolid(dc, inner.left, inner.top, inner.right, inner.bottom, GetSysColor(COLOR_BTNFACE));
   if (FBitmap) DrawBitmap(dc, inner);
 }

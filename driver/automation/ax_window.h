@@ -34,6 +34,11 @@ public:
   void Destroy();
   HWND Handle() const { return FHandle; }
 
+  // Removes the window class when no window of it is left. The module calls
+  // it when it is unloaded (DLL_PROCESS_DETACH): Windows does not unregister
+  // a DLL's classes by itself, and their window procedure goes with the DLL.
+  static void UnregisterWindowClass();
+
   HBITMAP Bitmap() const { return FBitmap; }
   // The bitmap's palette; null when the bitmap is empty or has no colour table.
   HPALETTE Palette() const { return FPalette; }

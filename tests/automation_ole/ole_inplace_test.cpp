@@ -152,4 +152,22 @@ TEST_F(OleControlInPlace, DeactivationDestroysTheWindowAndCloseSavesWhenDirty) {
   EXPECT_EQ(1, Site->References());
 }
 
+TEST_F(OleControlInPlace, WindowClassGoesOnlyWhenNoWindowIsLeftAndComesBackOnActivation) {
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof info;
+  ASSERT_EQ(S_OK, Object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, Site.get(), 0, Host, nullptr));
+  TAxCtrl::UnregisterWindowClass();
+  EXPECT_TRUE(GetClassInfoExW(ControlModule(), L"TAxCtrl", &info)) << "a window of the class is still there";
+
+  IOleInPlaceObject* inPlace = Control->Query<IOleInPlaceObject>();
+  ASSERT_EQ(S_OK, inPlace->InPlaceDeactivate());
+  TAxCtrl::UnregisterWindowClass();
+  EXPECT_FALSE(GetClassInfoExW(ControlModule(), L"TAxCtrl", &info));
+
+  ASSERT_EQ(S_OK, Object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, Site.get(), 0, Host, nullptr));
+  EXPECT_NE(nullptr, ControlWindow());
+  EXPECT_TRUE(GetClassInfoExW(ControlModule(), L"TAxCtrl", &info));
+  inPlace->Release();
+}
+
 }  // namespace

@@ -24,10 +24,12 @@ echo "== Windows build (32-bit deliverables)"
 bash scripts/build-win32.sh build/win32
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   bash scripts/wine-core-tests.sh "$root/build/asan" "$root/build/win32"
+  bash scripts/wine-automation-tests.sh "$root/build/asan" "$root/build/win32"
 else
   # This host cannot execute 32-bit programs at all: the same sources are built
   # as 64-bit Windows programs and run under Wine's 64-bit loader instead.
   echo "== this host cannot run 32-bit programs: Windows tests as 64-bit programs under Wine"
   NOTAREL_WIN_TOOLCHAIN=cmake/mingw-x86_64.cmake bash scripts/build-win32.sh build/win64
   bash scripts/wine-core-tests.sh "$root/build/asan" "$root/build/win64"
+  bash scripts/wine-automation-tests.sh "$root/build/asan" "$root/build/win64"
 fi

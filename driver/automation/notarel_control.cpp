@@ -12,12 +12,16 @@ TNotarel::TNotarel(const notarel::TControlClass& controlClass) : FClass(controlC
   FConnectionPoints = std::make_unique<notarel::TConnectionPointContainer>(
       static_cast<IWBA003_4*>(this), DIID_IWBAEvents);
   FEventConnection = &FConnectionPoints->Point();
+  IWBA003_4* self = this;
+  FControl = std::make_unique<TOleControlBase>(self, self, *controlClass.clsid,
+                                               [this] { return OpenPropertyFrame(); });
 }
 
 TNotarel::~TNotarel() {
   // The driver goes first: its destructor stops polling and waits for the
   // loop, which may still be delivering events through the connection point.
   FDriver.reset();
+  FControl.reset();
   FConnectionPoints.reset();
   if (FDispatchInfo) FDispatchInfo->Release();
   notarel::ModuleReleaseObject();
@@ -41,7 +45,8 @@ HRESULT STDMETHODCALLTYPE TNotarel::QueryInterface(REFIID iid, void** out) {
   } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
     *out = static_cast<IConnectionPointContainer*>(FConnectionPoints.get());
   } else {
-    return E_NOINTERFACE;
+    // The control interfaces, each with its reference already added.
+    return FControl->QueryControlInterface(iid, out);
   }
   AddRef();
   return S_OK;

@@ -22,6 +22,7 @@
 #include "Notarel_h.h"
 #include "connection_point.h"
 #include "module.h"
+#include "ole_control_base.h"
 
 namespace notarel {
 class TDriver;
@@ -199,6 +200,8 @@ class TNotarel : public IWBA003_4, public ISupportErrorInfo, public IProvideClas
   const notarel::TControlClass& FClass;
   ITypeInfo* FDispatchInfo = nullptr;
   std::unique_ptr<notarel::TDriver> FDriver;
+  // The standard ActiveX control interfaces, answered for this object.
+  std::unique_ptr<TOleControlBase> FControl;
   std::int32_t FParentWnd = 0;
   std::unique_ptr<notarel::TConnectionPointContainer> FConnectionPoints;
   // The one connection point, owned by FConnectionPoints.

@@ -12,19 +12,22 @@ constexpr DISPID kBillEvent = 2;
 constexpr DISPID kRejectEvent = 3;
 constexpr DISPID kStackedEvent = 4;
 
+// A sink's failure is its own business: the next sink and the polling loop
+// go on whatever it returns or throws.
+void InvokeSink(IDispatch* sink, DISPID dispid, DISPPARAMS& params) {
+  try {
+    sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+                 nullptr);
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 void TNotarel::Deliver(DISPID dispid, DISPPARAMS& params) {
   for (std::size_t i = 0; i < FEventConnection->SinkCount(); ++i) {
     const notarel::TComPtr<IDispatch> sink = FEventConnection->Sink(i);
-    if (!sink) continue;
-    // A sink's failure is its own business: the next sink and the polling
-    // loop go on whatever it returns or throws.
-    try {
-      sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                   nullptr, nullptr);
-    } catch (...) {
-    }
+    if (sink) InvokeSink(sink.Get(), dispid, params);
   }
 }
 
@@ -34,7 +37,8 @@ void TNotarel::FireCode(DISPID dispid, std::int32_t code, std::int32_t extCode,
   // event must not destroy the control under this loop.
   AddRef();
   for (std::size_t i = 0; i < FEventConnection->SinkCount(); ++i) {
-    if (!FEventConnection->Sink(i)) continue;
+    const notarel::TComPtr<IDispatch> sink = FEventConnection->Sink(i);
+    if (!sink) continue;
     // Arguments go in reverse order: the last parameter first. The text is
     // converted afresh for each sink, since a sink may keep or free it.
     VARIANTARG args[3];
@@ -50,14 +54,7 @@ void TNotarel::FireCode(DISPID dispid, std::int32_t code, std::int32_t extCode,
       continue;
     }
     DISPPARAMS params{args, nullptr, 3, 0};
-    const notarel::TComPtr<IDispatch> sink = FEventConnection->Sink(i);
-    if (sink) {
-      try {
-        sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                     nullptr, nullptr);
-      } catch (...) {
-      }
-    }
+    InvokeSink(sink.Get(), dispid, params);
     VariantClear(&args[0]);
   }
   Release();

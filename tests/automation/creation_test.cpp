@@ -1,5 +1,7 @@
 // Creating the controls as clients do, the interfaces each one answers, and
 // the module's answers to what it does not serve.
+#include <objsafe.h>
+
 #include "automation_test.h"
 
 namespace notarel::test {
@@ -40,6 +42,30 @@ TEST(Creation, BothClassesAnswerTheAutomationInterfacesWithOnePointer) {
     control->QueryInterface(IID_IUnknown, viaControl.OutVoid());
     EXPECT_EQ(viaContainer.Get(), viaControl.Get());
   }
+}
+
+TEST(Creation, TheStandardControlInterfacesShareTheControlsIdentity) {
+  TComPtr<IWBA003_4> control = CreateControl(CLSID_Notarel);
+  ASSERT_TRUE(control);
+  TComPtr<IUnknown> identity;
+  ASSERT_EQ(control->QueryInterface(IID_IUnknown, identity.OutVoid()), S_OK);
+  for (const IID* iid : {&IID_IOleObject, &IID_IOleControl, &IID_IOleInPlaceObject,
+                         &IID_IOleInPlaceActiveObject, &IID_IViewObject2, &IID_IDataObject,
+                         &IID_IPersistStreamInit, &IID_IPersistStorage, &IID_IPersistPropertyBag,
+                         &IID_ISpecifyPropertyPages, &IID_IPerPropertyBrowsing, &IID_IQuickActivate,
+                         &IID_IObjectSafety}) {
+    TComPtr<IUnknown> part;
+    ASSERT_EQ(control->QueryInterface(*iid, part.OutVoid()), S_OK);
+    TComPtr<IUnknown> back;
+    ASSERT_EQ(part->QueryInterface(IID_IUnknown, back.OutVoid()), S_OK);
+    EXPECT_EQ(back.Get(), identity.Get());
+  }
+  // The persisted class ID is the class the control was created as.
+  TComPtr<IPersistStreamInit> persist;
+  ASSERT_EQ(control->QueryInterface(IID_IPersistStreamInit, persist.OutVoid()), S_OK);
+  CLSID clsid{};
+  ASSERT_EQ(persist->GetClassID(&clsid), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_Notarel));
 }
 
 TEST(Creation, UnknownInterfacesAndClassesAreRefused) {

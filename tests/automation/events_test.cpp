@@ -49,8 +49,15 @@ class TestSink : public IDispatch {
     } else if (dispid == 4) {  // Stacked
       if (params->cArgs != 0) ++malformed_;
       ++stacked_;
-    } else if (dispid == 1 || dispid == 3) {
-      if (params->cArgs != 3 || params->rgvarg[0].vt != VT_BSTR) ++malformed_;
+    } else if (dispid == 1 || dispid == 3) {  // Error or Reject(code, extended code, text)
+      if (params->cArgs != 3 || params->rgvarg[2].vt != VT_I4 || params->rgvarg[1].vt != VT_I4 ||
+          params->rgvarg[0].vt != VT_BSTR) {
+        ++malformed_;
+        return answer_;
+      }
+      lastCode_ = params->rgvarg[2].lVal;
+      lastExtCode_ = params->rgvarg[1].lVal;
+      if (SysStringLen(params->rgvarg[0].bstrVal) > 0) ++describedCodes_;
       ++(dispid == 1 ? errors_ : rejects_);
     }
     return answer_;
@@ -63,6 +70,9 @@ class TestSink : public IDispatch {
   std::atomic<int> rejects_{0};
   std::atomic<int> malformed_{0};
   std::atomic<LONG> lastSumm_{0};
+  std::atomic<LONG> lastCode_{0};
+  std::atomic<LONG> lastExtCode_{0};
+  std::atomic<int> describedCodes_{0};
 
  private:
   bool accept_;
@@ -227,6 +237,29 @@ TEST_F(BillCycle, FailingSinkLeavesTheBillReturnedAndPollingGoingOn) {
   EXPECT_EQ(sink.stacked_.load(), 0);
   const std::string counters = Emu("counters");
   EXPECT_NE(counters.find("stack1=0"), std::string::npos) << counters;
+  EXPECT_EQ(point_->Unadvise(cookie), S_OK);
+}
+
+TEST_F(BillCycle, RejectionAndFailureArriveWithTheirCodesAndTexts) {
+  TestSink& sink = accepting_;
+  DWORD cookie = 0;
+  ASSERT_EQ(point_->Advise(&sink, &cookie), S_OK);
+  Start();
+  bool rejected = false;
+  WaitUntil([&] { return rejected = Emu("reject 113").substr(0, 2) == "OK"; });
+  ASSERT_TRUE(rejected);
+  WaitUntil([&] { return sink.rejects_.load() > 0; });
+  EXPECT_EQ(sink.rejects_.load(), 1);
+  EXPECT_EQ(sink.lastCode_.load(), 23);
+  EXPECT_EQ(sink.lastExtCode_.load(), 113);
+  ASSERT_EQ(Emu("fail 162").substr(0, 2), "OK");
+  WaitUntil([&] { return sink.errors_.load() > 0; });
+  Stop();
+  EXPECT_GE(sink.errors_.load(), 1);
+  EXPECT_EQ(sink.lastCode_.load(), 73);
+  EXPECT_EQ(sink.lastExtCode_.load(), 162);
+  EXPECT_EQ(sink.describedCodes_.load(), sink.rejects_.load() + sink.errors_.load());
+  EXPECT_EQ(sink.malformed_.load(), 0);
   EXPECT_EQ(point_->Unadvise(cookie), S_OK);
 }
 

@@ -136,6 +136,25 @@ TEST_F(Members, ShowPropertiesGivesZeroWhateverTheFrameDoes) {
   EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
 }
 
+TEST_F(Members, SlotsOfTheVtableAreWhereEarlyBoundClientsCallThem) {
+  // A client compiled against IWBA003 alone calls slot 69 to write BaudRate.
+  TComPtr<IWBA003> base;
+  ASSERT_EQ(control_->QueryInterface(IID_IWBA003, base.OutVoid()), S_OK);
+  void** vtable = *reinterpret_cast<void***>(base.Get());
+  using PutLong = HRESULT(STDMETHODCALLTYPE*)(IWBA003*, LONG);
+  using GetLong = HRESULT(STDMETHODCALLTYPE*)(IWBA003*, LONG*);
+  ASSERT_EQ(reinterpret_cast<PutLong>(vtable[69])(base.Get(), 19200), S_OK);
+  EXPECT_EQ(Long(&IWBA003_4::get_BaudRate), 19200);
+  LONG value = 0;
+  ASSERT_EQ(reinterpret_cast<GetLong>(vtable[68])(base.Get(), &value), S_OK);
+  EXPECT_EQ(value, 19200);
+  // Slot 7 is ResultCode and slot 85 (of IWBA003_3) ExecTime.
+  ASSERT_EQ(reinterpret_cast<GetLong>(vtable[7])(base.Get(), &value), S_OK);
+  EXPECT_EQ(value, Long(&IWBA003_4::get_ResultCode));
+  ASSERT_EQ(reinterpret_cast<GetLong>(vtable[85])(base.Get(), &value), S_OK);
+  EXPECT_EQ(value, 0);
+}
+
 TEST_F(Members, NullOutParametersAreRefused) {
   EXPECT_EQ(control_->get_ResultCode(nullptr), E_POINTER);
   EXPECT_EQ(control_->get_ModelID(nullptr), E_POINTER);

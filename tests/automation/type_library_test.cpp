@@ -80,6 +80,18 @@ TEST_F(TypeLibrary, LibraryAttributesAndTypeOrder) {
     ASSERT_EQ(lib_->GetDocumentation(static_cast<INT>(i), &name, nullptr, nullptr, nullptr), S_OK);
     EXPECT_EQ(TakeBstr(name), order[i]);
   }
+  // widl takes no version attribute on a dispinterface, so IWBAEvents (2)
+  // is stored as 0.0; every other type info carries 1.0.
+  for (UINT i = 0; i < 7; ++i) {
+    if (i == 2) continue;
+    TComPtr<ITypeInfo> info;
+    ASSERT_EQ(lib_->GetTypeInfo(i, info.Out()), S_OK);
+    TYPEATTR* type = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&type), S_OK);
+    EXPECT_EQ(type->wMajorVerNum, 1) << order[i];
+    EXPECT_EQ(type->wMinorVerNum, 0) << order[i];
+    info->ReleaseTypeAttr(type);
+  }
   BSTR help = nullptr;
   lib_->GetDocumentation(-1, nullptr, &help, nullptr, nullptr);
   EXPECT_EQ(TakeBstr(help), L"Notarel: Драйвер купюроприемника");

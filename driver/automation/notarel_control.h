@@ -173,10 +173,6 @@ class TNotarel : public IWBA003_4, public ISupportErrorInfo, public IProvideClas
   void FireReject(std::int32_t code, std::int32_t extCode, const std::string& text);
   void FireStacked();
 
-  // Whether the driver core exists yet (for tests of the members that must
-  // not create it).
-  bool HasDriver() const { return FDriver != nullptr; }
-
  private:
   // The driver core, created with its settings loaded and its handlers set.
   notarel::TDriver& GetDriver();

@@ -9,6 +9,7 @@
 // the figures of both sides are printed and checked; the exit status is 0 when
 // every check passed, 1 when one failed, 2 for a bad command line and 3 when
 // the watchdog ended a run that did not finish in time.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -31,6 +32,27 @@ using namespace std::chrono_literals;
 
 constexpr std::uint8_t kEnabledStatus = 0x11;
 
+// How long one kind of client call took: the longest and the total, in ms.
+struct CallTimes {
+  double longest = 0;
+  double total = 0;
+  unsigned long calls = 0;
+
+  template <class Call>
+  void Time(Call call) {
+    const auto start = Clock::now();
+    call();
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    longest = std::max(longest, ms);
+    total += ms;
+    ++calls;
+  }
+  void Print(const char* name) const {
+    std::printf("client: %s calls=%lu mean=%.2f ms longest=%.1f ms\n", name, calls,
+                calls ? total / static_cast<double>(calls) : 0.0, longest);
+  }
+};
+
 class SoakRun {
  public:
   SoakRun(SoakHost& host, Watchdog& watchdog, const SoakOptions& options)
@@ -52,8 +74,9 @@ class SoakRun {
   Watchdog& watchdog_;
   const SoakOptions options_;
   std::mt19937 timing_;
-  unsigned long stopStartRounds_ = 0;
-  unsigned long driversDestroyed_ = 0;
+  CallTimes stopCalls_;
+  CallTimes startCalls_;
+  CallTimes destructions_;
 };
 
 unsigned long SoakRun::BillsPut() { return ParseEmuCounters(host_.Emu("counters"))["bills"]; }
@@ -66,11 +89,11 @@ void SoakRun::WaitForBills(unsigned long target) {
 // with gaps from none to a few cycles, now and then longer so that bills get through.
 void SoakRun::StopStartPhase(TDriver& driver, unsigned long target) {
   while (BillsPut() < target) {
-    for (int round = 0; round < 10; ++round, ++stopStartRounds_) {
+    for (int round = 0; round < 10; ++round) {
       Sleep(round == 9 ? 60 : 12);
-      driver.StopPolling();
+      stopCalls_.Time([&] { driver.StopPolling(); });
       if (timing_() % 3 == 0) Sleep(4);
-      driver.StartPolling();
+      startCalls_.Time([&] { driver.StartPolling(); });
     }
   }
 }
@@ -81,8 +104,7 @@ void SoakRun::DestructionPhase(unsigned long target) {
     auto driver = host_.MakeDriver();
     driver->StartPolling();
     Sleep(80);
-    driver.reset();
-    ++driversDestroyed_;
+    destructions_.Time([&] { driver.reset(); });
   }
 }
 
@@ -136,8 +158,9 @@ int SoakRun::Run() {
   const HostTally tally = host_.Tally();
   WriteRecord(tally);
   PrintFigures(emu, tally, seconds);
-  std::printf("client: stop_start_rounds=%lu drivers_destroyed_while_polling=%lu\n", stopStartRounds_,
-              driversDestroyed_);
+  stopCalls_.Print("StopPolling while polling");
+  startCalls_.Print("StartPolling after it");
+  destructions_.Print("destruction while polling");
   return PrintChecks(EvaluateSoak(emu, tally, finalStatus));
 }
 

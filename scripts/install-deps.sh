@@ -5,7 +5,7 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
 native_packages=(cmake g++ clang googletest python3)
-windows_packages=(wine wine32:i386 g++-mingw-w64-i686-posix mingw-w64-tools xvfb imagemagick
+windows_packages=(wine wine32:i386 g++-mingw-w64-i686-posix mingw-w64-tools xvfb imagemagick locales
                   x11-utils)
 
 missing_from() {

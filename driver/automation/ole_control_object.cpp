@@ -6,7 +6,6 @@
 #include "ole_control_state.h"
 #include "ole_control_verbs.h"
 
-#include <algorithm>
 #include <cstring>
 
 HRESULT STDMETHODCALLTYPE TOleControlBase::SetClientSite(IOleClientSite* site) {

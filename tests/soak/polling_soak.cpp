@@ -79,7 +79,12 @@ class SoakRun {
   CallTimes destructions_;
 };
 
-unsigned long SoakRun::BillsPut() { return ParseEmuCounters(host_.Emu("counters"))["bills"]; }
+// Also tells the watchdog that the device is still being talked to.
+unsigned long SoakRun::BillsPut() {
+  EmuCounters counters = ParseEmuCounters(host_.Emu("counters"));
+  watchdog_.Progress(counters["requests"]);
+  return counters["bills"];
+}
 
 void SoakRun::WaitForBills(unsigned long target) {
   while (BillsPut() < target) std::this_thread::sleep_for(20ms);
@@ -115,6 +120,7 @@ void SoakRun::DrainPhase() {
   auto driver = host_.MakeDriver();
   driver->StartPolling();
   for (;;) {
+    watchdog_.Progress(ParseEmuCounters(host_.Emu("counters"))["requests"]);
     const bool idle = host_.Emu("status").find("state=0x11 ") != std::string::npos;
     if (idle && driver->LastPollStatus() == kEnabledStatus) break;
     std::this_thread::sleep_for(20ms);
@@ -164,12 +170,15 @@ int SoakRun::Run() {
   return PrintChecks(EvaluateSoak(emu, tally, finalStatus));
 }
 
-// Generous: a bill cycle takes a few tens of ms, faults add a few hundred
-// now and then, and sanitizers slow everything several times.
+// Generous: with the default mix a bill cycle takes some 60 ms, a heavy mix
+// of faults makes it seconds, and sanitizers slow everything several times.
 std::chrono::seconds WatchdogBound(const SoakOptions& options) {
   if (options.watchdogSeconds != 0) return std::chrono::seconds(options.watchdogSeconds);
-  return std::chrono::seconds(120 + options.cycles / 2);
+  return std::chrono::seconds(120 + options.cycles);
 }
+
+// No request reached the device for this long: nothing talks to it any more.
+constexpr std::chrono::seconds kStallBound{60};
 
 }  // namespace
 }  // namespace notarel::soak
@@ -185,7 +194,7 @@ int main(int argc, char** argv) {
   std::printf("polling_soak: cycles=%u seed=%u interval=%u ms error_timeout=%u ms accept=%u/1000\n",
               options.cycles, options.seed, options.interval, options.errorTimeout, options.acceptPerMille);
   std::fflush(stdout);
-  Watchdog watchdog(WatchdogBound(options));
+  Watchdog watchdog(WatchdogBound(options), kStallBound);
   std::vector<std::string> emuArgs;
   if (!options.emuLog.empty()) emuArgs = {"--log", options.emuLog};
   auto peer = notarel::EmulatorPeer::Start(emuArgs);

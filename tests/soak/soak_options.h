@@ -11,8 +11,8 @@ struct SoakOptions {
   std::uint32_t interval = 2;       // PollingInterval, ms
   std::uint32_t errorTimeout = 150; // ErrorTimeout, ms
   unsigned acceptPerMille = 700;    // share of bills the Bill handler accepts
-  unsigned watchdogSeconds = 0;     // 0: computed from the cycles
-  std::string rates;                // extra NAME=VALUE words for the scenario, blank-separated
+  unsigned watchdogSeconds = 0;     // bound of the whole run; 0: 120 s and 1 s a cycle
+  std::string rates;                // NAME=VALUE words for the scenario, blank-separated
   std::string emuLog;               // the emulator's log file; empty: none
   std::string recordPath;           // the Bill handler's answers, one line a bill; empty: none
 };

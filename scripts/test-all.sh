@@ -25,6 +25,7 @@ bash scripts/build-win32.sh build/win32
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   bash scripts/wine-core-tests.sh "$root/build/asan" "$root/build/win32"
   bash scripts/wine-automation-tests.sh "$root/build/asan" "$root/build/win32"
+  bash scripts/wine-ole-tests.sh "$root/build/win32"
 else
   # This host cannot execute 32-bit programs at all: the same sources are built
   # as 64-bit Windows programs and run under Wine's 64-bit loader instead.
@@ -32,4 +33,5 @@ else
   NOTAREL_WIN_TOOLCHAIN=cmake/mingw-x86_64.cmake bash scripts/build-win32.sh build/win64
   bash scripts/wine-core-tests.sh "$root/build/asan" "$root/build/win64"
   bash scripts/wine-automation-tests.sh "$root/build/asan" "$root/build/win64"
+  bash scripts/wine-ole-tests.sh "$root/build/win64"
 fi

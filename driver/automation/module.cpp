@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "Notarel_h.h"
+#include "ax_window.h"
 #include "class_factory.h"
 
 namespace notarel {
@@ -60,6 +61,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
   if (reason == DLL_PROCESS_ATTACH) {
     notarel::gModule = instance;
     DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    // Windows keeps a DLL's window classes after it unloads; a later load
+    // would register the class again over a window procedure that is gone.
+    TAxCtrl::UnregisterWindowClass();
   }
   return TRUE;
 }

@@ -1,2 +1,5 @@
 # The control's property page (TfmPage) and the port and speed lists it
 # shares with the search dialog.
+target_sources(Notarel PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/port_baud_lists.cpp
+)

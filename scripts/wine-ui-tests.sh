@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Runs the window tests under Wine on a virtual X display, against the
+# emulator:
+#   scripts/wine-ui-tests.sh NATIVE_BUILD_DIR WIN_BUILD_DIR [PROGRAM...]
+# The programs are the property page tests, the search dialog and about box
+# tests and the two Notaprobe test programs (all by default; PROGRAM names a
+# subset by file name). For each program, in a fresh Wine server with a fresh
+# emulator behind COM5: registers the Notarel.dll beside the program with
+# regsvr32, then runs it. Screenshots go to WIN_BUILD_DIR/screenshots
+# (NOTAREL_SCREENSHOTS holds its Windows path). Exit code: 0 when every
+# program passed.
+set -euo pipefail
+if [ $# -lt 2 ]; then
+  echo "usage: $0 NATIVE_BUILD_DIR WIN_BUILD_DIR [PROGRAM...]" >&2
+  exit 2
+fi
+scripts=$(cd "$(dirname "$0")" && pwd)
+native_dir=$(cd "$1" && pwd)
+win_dir=$(cd "$2" && pwd)
+shift 2
+
+# The whole run happens inside one virtual display, so that the Wine server
+# and its desktop process belong to it.
+if [ -z "${NOTAREL_UI_DISPLAY_READY:-}" ]; then
+  command -v xvfb-run >/dev/null || { echo "$0: xvfb-run is missing (Debian package xvfb)" >&2; exit 2; }
+  export NOTAREL_UI_DISPLAY_READY=1
+  # 24-bit colour, so that screenshots hold the colours drawn.
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$native_dir" "$win_dir" "$@"
+fi
+
+# Wine takes its ANSI code page from the C library's locale.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+  localedef -i ru_RU -f UTF-8 ru_RU.UTF-8 || { echo "$0: could not generate ru_RU.UTF-8" >&2; exit 1; }
+fi
+export LC_ALL=ru_RU.UTF-8
+
+all_programs=(
+  tests/ui_page/notarel_ui_page_tests.exe
+  tests/ui_find/notarel_ui_find_tests.exe
+  tests/notaprobe/notaprobe_ui_tests.exe
+  tests/notaprobe_pages/notaprobe_pages_tests.exe
+)
+programs=()
+if [ $# -eq 0 ]; then
+  programs=("${all_programs[@]}")
+else
+  for name in "$@"; do
+    for p in "${all_programs[@]}"; do
+      [ "$(basename "$p")" = "$name" ] && programs+=("$p")
+    done
+  done
+  [ ${#programs[@]} -gt 0 ] || { echo "$0: no known program among: $*" >&2; exit 2; }
+fi
+
+mkdir -p "$win_dir/screenshots"
+export NOTAREL_SCREENSHOTS="Z:${win_dir//\//\\}\\screenshots"
+program_timeout=${NOTAREL_WINE_TIMEOUT:-900}
+failed=()
+for program in "${programs[@]}"; do
+  path=$win_dir/$program
+  if [ ! -f "$path" ]; then
+    echo "$0: missing $path" >&2
+    failed+=("$(basename "$program") (missing)")
+    continue
+  fi
+  # A subshell per program: its own server, emulator and clean-up trap.
+  if ! (
+    # shellcheck source=wine-emu-env.sh
+    source "$scripts/wine-emu-env.sh" "$native_dir" "$win_dir" "$path"
+    dir=$(dirname "$path")
+    echo "== regsvr32 $(basename "$dir")/Notarel.dll under Wine ($arch)"
+    timeout --kill-after=10 120 "$NOTAREL_WINE" regsvr32 /s "Z:${dir//\//\\}\\Notarel.dll"
+    echo "== $(basename "$path") under Wine ($arch) on a virtual display"
+    cd "$dir"
+    timeout --kill-after=10 "$program_timeout" "$NOTAREL_WINE" "$path"
+  ); then
+    failed+=("$(basename "$program")")
+  fi
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "$0: failed: ${failed[*]}" >&2
+  exit 1
+fi
+echo "== all window tests passed; screenshots in $win_dir/screenshots"

@@ -1,0 +1,30 @@
+#pragma once
+// Texts of the polling page: the lines its event handlers write, and the
+// conversion of its two number fields.
+#include <cstdint>
+#include <exception>
+#include <string>
+
+// A field whose text is not a 32-bit integer. Carries the user's message.
+class TConvertError : public std::exception {
+ public:
+  explicit TConvertError(const std::wstring& text);
+  const std::wstring& Message() const { return FMessage; }
+  // The message in the ANSI code page, for std::exception's interface.
+  const char* what() const noexcept override { return FNarrow.c_str(); }
+
+ private:
+  std::wstring FMessage;
+  std::string FNarrow;
+};
+
+// The text as a signed 32-bit integer: optional leading blanks, an optional
+// sign, then decimal digits, or hexadecimal ones after "$" or "0x". Anything
+// else, an empty text or a value out of range throws TConvertError.
+std::int32_t ParsePageInteger(const std::wstring& text);
+
+std::wstring ErrorLine(long code, long extCode, const std::wstring& description);
+std::wstring RejectLine(long code, long extCode, const std::wstring& description);
+std::wstring BillLine(long summ, const std::wstring& currencyName);
+std::wstring StackedLine();
+

@@ -62,6 +62,32 @@ ULONG STDMETHODCALLTYPE TNotarel::Release() {
   return static_cast<ULONG>(left);
 }
 
+void TNotarel::ReleaseFromEvent() {
+  if (InterlockedDecrement(&FRefCount) != 0) return;
+  // The client dropped its last reference inside an event. Destroying the
+  // control here would stop polling from the polling thread itself, which
+  // cannot wait for its own loop, and the loop would then go on in a freed
+  // driver. Another thread destroys it once the loop has returned from this
+  // event; that thread keeps this module loaded until it has finished.
+  // (A control shown in place is held by its container's site, so the
+  // window of TAxCtrl is never destroyed this way.)
+  HMODULE pinned = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                     reinterpret_cast<LPCWSTR>(&TNotarel::DestroyDeferred), &pinned);
+  if (HANDLE thread = CreateThread(nullptr, 0, DestroyDeferred, this, 0, nullptr)) {
+    CloseHandle(thread);
+    return;
+  }
+  // Without a thread the control is left alive rather than destroyed under
+  // its own loop.
+  if (pinned) FreeLibrary(pinned);
+}
+
+DWORD WINAPI TNotarel::DestroyDeferred(void* control) {
+  delete static_cast<TNotarel*>(control);
+  FreeLibraryAndExitThread(notarel::ModuleHandle(), 0);
+}
+
 HRESULT STDMETHODCALLTYPE TNotarel::GetTypeInfoCount(UINT* count) {
   if (!count) return E_POINTER;
   *count = 1;

@@ -189,6 +189,10 @@ class TNotarel : public IWBA003_4, public ISupportErrorInfo, public IProvideClas
   template <class Write>
   HRESULT WriteValue(Write write);
   void FireCode(DISPID dispid, std::int32_t code, std::int32_t extCode, const std::string& text);
+  // Release for the polling thread, at the end of an event: a last
+  // reference dropped there hands the destruction to a thread of its own.
+  void ReleaseFromEvent();
+  static DWORD WINAPI DestroyDeferred(void* control);
   void Deliver(DISPID dispid, DISPPARAMS& params);
   HRESULT OpenPropertyFrame();
 

@@ -57,7 +57,7 @@ void TNotarel::FireCode(DISPID dispid, std::int32_t code, std::int32_t extCode,
     InvokeSink(sink.Get(), dispid, params);
     VariantClear(&args[0]);
   }
-  Release();
+  ReleaseFromEvent();
 }
 
 void TNotarel::FireError(std::int32_t code, std::int32_t extCode, const std::string& text) {
@@ -81,12 +81,12 @@ void TNotarel::FireBill(std::int32_t summ, std::int16_t& accept) {
   args[0].pboolVal = &accept;
   DISPPARAMS params{args, nullptr, 2, 0};
   Deliver(kBillEvent, params);
-  Release();
+  ReleaseFromEvent();
 }
 
 void TNotarel::FireStacked() {
   AddRef();
   DISPPARAMS params{nullptr, nullptr, 0, 0};
   Deliver(kStackedEvent, params);
-  Release();
+  ReleaseFromEvent();
 }

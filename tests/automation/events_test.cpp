@@ -80,6 +80,27 @@ class TestSink : public IDispatch {
 };
 
 // Neither IDispatch nor the event interface.
+// Holds the only reference to the control and drops it from inside the
+// first Bill event, after accepting the bill, as a careless client might.
+class DroppingSink : public TestSink {
+ public:
+  DroppingSink() : TestSink(true) {}
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID iid, LCID lcid, WORD flags,
+                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                                   UINT* arg) override {
+    const HRESULT hr = TestSink::Invoke(dispid, iid, lcid, flags, params, result, info, arg);
+    if (dispid == 2) {
+      if (IWBA003_4* last = control_.exchange(nullptr)) {
+        dropThread_ = GetCurrentThreadId();
+        last->Release();
+      }
+    }
+    return hr;
+  }
+  std::atomic<IWBA003_4*> control_{nullptr};
+  std::atomic<DWORD> dropThread_{0};
+};
+
 class MuteSink : public IUnknown {
  public:
   virtual ~MuteSink() = default;
@@ -261,6 +282,37 @@ TEST_F(BillCycle, RejectionAndFailureArriveWithTheirCodesAndTexts) {
   EXPECT_EQ(sink.describedCodes_.load(), sink.rejects_.load() + sink.errors_.load());
   EXPECT_EQ(sink.malformed_.load(), 0);
   EXPECT_EQ(point_->Unadvise(cookie), S_OK);
+}
+
+TEST_F(BillCycle, LastReferenceDroppedInsideAnEventEndsTheControlCleanly) {
+  using CanUnload = HRESULT(STDAPICALLTYPE*)();
+  const auto canUnload = reinterpret_cast<CanUnload>(
+      reinterpret_cast<void*>(GetProcAddress(ServerModule(), "DllCanUnloadNow")));
+  ASSERT_NE(canUnload, nullptr);
+  DroppingSink sink;
+  DWORD cookie = 0;
+  ASSERT_EQ(point_->Advise(&sink, &cookie), S_OK);
+  point_.Reset();
+  Start();
+  // From here on the sink holds the control's only reference.
+  sink.control_ = control_.Detach();
+  ASSERT_TRUE(InsertBill());
+  WaitUntil([&] { return sink.control_.load() == nullptr && canUnload() == S_OK; });
+  EXPECT_EQ(sink.control_.load(), nullptr);
+  EXPECT_NE(sink.dropThread_.load(), GetCurrentThreadId());
+  // The control is gone: no object is left, the loop has ended and released
+  // the sink, and the port is free for the next control.
+  EXPECT_EQ(canUnload(), S_OK);
+  EXPECT_EQ(sink.refs_.load(), 1);
+  const std::string before = Emu("counters");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(Emu("counters"), before) << "the device is still being polled";
+  TComPtr<IWBA003_4> next = CreateControl(CLSID_Notarel2);
+  ASSERT_TRUE(next);
+  ASSERT_EQ(next->put_PortNumber(std::atoi(std::getenv("NOTAREL_EMU_COM"))), S_OK);
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  EXPECT_EQ(next->ReadStatus(&ok), S_OK);
+  EXPECT_EQ(ok, VARIANT_TRUE);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // vtable of IWBA003_4, reads and writes properties through IDispatch by
 // DISPID, and delivers the control's IWBAEvents events to handler slots.
 #include <windows.h>
+#include <ocidl.h>
 
 #include <functional>
 #include <memory>

@@ -1,0 +1,68 @@
+// Interface-level errors of the control and their display.
+#include "ole_error.h"
+
+#include <oleauto.h>
+
+namespace {
+
+std::string ToAnsi(const std::wstring& text) {
+  if (text.empty()) return {};
+  int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                 0, nullptr, nullptr);
+  std::string result(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &result[0], size,
+                      nullptr, nullptr);
+  return result;
+}
+
+std::wstring FromAnsi(const char* text) {
+  int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (size <= 1) return {};
+  std::wstring result(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, &result[0], size);
+  result.resize(static_cast<size_t>(size - 1));
+  return result;
+}
+
+// The system's message for an HRESULT, without the trailing line break.
+std::wstring SystemMessage(HRESULT hr) {
+  wchar_t* buffer = nullptr;
+  DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+    text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+TOleError::TOleError(HRESULT hr, std::wstring message)
+    : FResult(hr), FMessage(std::move(message)), FNarrow(ToAnsi(FMessage)) {}
+
+TOleError TOleError::FromResult(HRESULT hr, const wchar_t* what) {
+  std::wstring text;
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) == S_OK && info) {
+    BSTR description = nullptr;
+    if (SUCCEEDED(info->GetDescription(&description)) && description)
+      text.assign(description, SysStringLen(description));
+    SysFreeString(description);
+    info->Release();
+  }
+  if (text.empty()) text = SystemMessage(hr);
+  wchar_t code[16];
+  swprintf(code, 16, L"%08lX", static_cast<unsigned long>(hr));
+  std::wstring message = what ? std::wstring(what) + L": " : std::wstring();
+  message += text.empty() ? std::wstring(L"ошибка ") + code : text;
+  return TOleError(hr, message + L" (" + code + L")");
+}
+
+void ShowError(HWND owner, const std::exception& error) {
+  auto ole = dynamic_cast<const TOleError*>(&error);
+  std::wstring text = ole ? ole->Message() : FromAnsi(error.what());
+  // The application's title, as its standard error display shows it.
+  MessageBoxW(owner, text.c_str(), L"Тест драйвера RUD-003", MB_OK | MB_ICONERROR);
+}

@@ -14,4 +14,11 @@ namespace notarel {
 // box has been closed; the box is destroyed by then.
 void ShowAboutBox(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines);
 
+// Opens a link's target ("https://..." or "mailto:..."). The box passes its
+// links to ShellExecuteW with the verb "open" and the desktop window as parent;
+// a program that must not start a browser or mail client (a test) installs
+// its own opener. Returns the opener before; null restores the shell's.
+using LinkOpener = void (*)(const std::wstring& target);
+LinkOpener SetAboutLinkOpener(LinkOpener opener);
+
 }  // namespace notarel

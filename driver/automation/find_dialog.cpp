@@ -1,6 +1,55 @@
+// The search dialog's window: creation from an empty in-memory dialog
+// template, its components at design geometry, and message dispatch.
 #include "find_dialog.h"
 
+#include <commctrl.h>
+
+#include <cstring>
+#include <exception>
+
+#include "find_dialog_form.h"
+#include "member_guard.h"
+#include "port_baud_lists.h"
+#include "text_convert.h"
+#include "win_ui.h"
+
 namespace notarel {
+
+namespace {
+
+enum : int {
+  idBaudRateLabel = 100,
+  idBaudRate,
+  idStart,
+  idStop,
+  idListView,
+  idClose,
+  idAnimate,
+};
+
+const wchar_t kCaption[] = L"Поиск оборудования";
+const wchar_t kListViewSelf[] = L"NotarelFindDialog";
+
+// The module this code is linked into, for the dialog's instance handle.
+HINSTANCE OwnModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&OwnModule), &module);
+  return module;
+}
+
+void AddColumn(HWND list, int index, const wchar_t* title, int width) {
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  column.pszText = const_cast<wchar_t*>(title);
+  column.cx = width;
+  column.iSubItem = index;
+  SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&column));
+}
+
+}  // namespace
 
 bool HasInteractiveWindowStation() {
   HWINSTA station = GetProcessWindowStation();
@@ -11,9 +60,196 @@ bool HasInteractiveWindowStation() {
   return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
-void ShowFindDialog(HWND owner, IWBA003_4* /*control*/) {
-  if (!HasInteractiveWindowStation()) return;
-  MessageBoxW(owner, L"Поиск устройства", L"Драйвер купюроприемника", MB_OK | MB_ICONINFORMATION);
+void ShowFindDialog(HWND owner, IWBA003_4* control) {
+  if (!control || !HasInteractiveWindowStation()) return;
+  INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_LISTVIEW_CLASSES | ICC_ANIMATE_CLASS};
+  InitCommonControlsEx(&classes);
+  TfmFind form(control);
+  form.ShowModal(owner);
+}
+
+TfmFind::TfmFind(IWBA003_4* driver) : FDriverIntf(driver) { FDriverIntf->AddRef(); }
+
+TfmFind::~TfmFind() {
+  if (FHandle) DestroyWindow(FHandle);
+  FDriverIntf->Release();
+}
+
+void TfmFind::ShowModal(HWND owner) {
+  // An empty template of the system's dialog class: menu, class and title
+  // are empty; the components are created at WM_INITDIALOG.
+  alignas(4) WORD buffer[sizeof(DLGTEMPLATE) / sizeof(WORD) + 3] = {};
+  DLGTEMPLATE tpl{};
+  tpl.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  std::memcpy(buffer, &tpl, sizeof(tpl));
+  CreateDialogIndirectParamW(OwnModule(), reinterpret_cast<DLGTEMPLATE*>(buffer), nullptr,
+                             DialogProc, reinterpret_cast<LPARAM>(this));
+  if (!FHandle) throw TComError(HRESULT_FROM_WIN32(GetLastError()), "TfmFind");
+  SetWindowLongPtrW(FHandle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  RememberPortParams();
+  ui::RunModal(FHandle, owner, FDone, FModalResult);
+  RestorePortParams();
+}
+
+INT_PTR CALLBACK TfmFind::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<TfmFind*>(lParam);
+    SetWindowLongPtrW(wnd, DWLP_USER, lParam);
+    self->FHandle = wnd;
+    self->CreateComponents();
+    return FALSE;
+  }
+  auto* self = reinterpret_cast<TfmFind*>(GetWindowLongPtrW(wnd, DWLP_USER));
+  return self ? self->HandleMessage(msg, wParam, lParam) : FALSE;
+}
+
+INT_PTR TfmFind::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) HandleCommand(LOWORD(wParam));
+      return TRUE;
+    case WM_NOTIFY:
+      HandleListNotify(reinterpret_cast<const NMHDR*>(lParam));
+      return TRUE;
+    case WM_CLOSE:
+      btnCloseClick();
+      return TRUE;
+    case WM_TIMER:
+      return Animate.HandleTimer(wParam) ? TRUE : FALSE;
+    case WM_DRAWITEM:
+      return Animate.HandleDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    case WM_DESTROY:
+      Animate.Stop();
+      SetWindowLongPtrW(FHandle, DWLP_USER, 0);
+      FHandle = nullptr;
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void TfmFind::CreateComponents() {
+  ui::SetText(FHandle, kCaption);
+  SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(ui::DialogFont()), FALSE);
+  ui::SetClientSize(FHandle, 447, 189);
+  lblBaudRate = ui::CreateControl(FHandle, L"STATIC", L"Скорость обмена", SS_LEFT | SS_NOPREFIX, 8,
+                                  12, 190, 16, idBaudRateLabel);
+  // A drop-down list's window height is the height of its open list.
+  cbBaudRate = ui::CreateControl(FHandle, WC_COMBOBOXW, nullptr,
+                                 CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 208, 8, 145, 120,
+                                 idBaudRate);
+  FillBaudRates(cbBaudRate);
+  btnStart = ui::CreateControl(FHandle, L"BUTTON", L"Начать поиск", BS_PUSHBUTTON | WS_TABSTOP,
+                               360, 8, 83, 25, idStart);
+  btnStop = ui::CreateControl(FHandle, L"BUTTON", L"Прервать", BS_PUSHBUTTON | WS_TABSTOP, 360,
+                              40, 83, 25, idStop);
+  EnableWindow(btnStop, FALSE);
+  ListView = ui::CreateControl(FHandle, WC_LISTVIEWW, nullptr,
+                               LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
+                                   WS_TABSTOP,
+                               8, 40, 345, 145, idListView, WS_EX_CLIENTEDGE);
+  SendMessageW(ListView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_FLATSB);
+  RECT client{};
+  GetClientRect(ListView, &client);
+  AddColumn(ListView, 0, L"Порт", ui::Scale(80));
+  AddColumn(ListView, 1, L"Название устройства", client.right - ui::Scale(80));
+  // Enter in the list is the list's own key (a choice), not the dialog's.
+  SetPropW(ListView, kListViewSelf, reinterpret_cast<HANDLE>(this));
+  FListViewProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      ListView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TfmFind::ListViewProc)));
+  btnClose = ui::CreateControl(FHandle, L"BUTTON", L"Закрыть", BS_PUSHBUTTON | WS_TABSTOP, 360,
+                               160, 83, 25, idClose);
+  Animate.Create(FHandle, 360, 72, 44, 40, idAnimate);
+  ui::CenterWindow(FHandle, nullptr);
+  SetFocus(cbBaudRate);
+}
+
+LRESULT CALLBACK TfmFind::ListViewProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<TfmFind*>(GetPropW(wnd, kListViewSelf));
+  const WNDPROC original = self ? self->FListViewProc : DefWindowProcW;
+  if (msg == WM_GETDLGCODE && lParam) {
+    const MSG* key = reinterpret_cast<const MSG*>(lParam);
+    if (key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+      return CallWindowProcW(original, wnd, msg, wParam, lParam) | DLGC_WANTMESSAGE;
+    }
+  }
+  if (msg == WM_NCDESTROY && self) {
+    RemovePropW(wnd, kListViewSelf);
+    SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  }
+  return CallWindowProcW(original, wnd, msg, wParam, lParam);
+}
+
+void TfmFind::HandleCommand(int id) {
+  switch (id) {
+    case idStart:
+      btnStartClick();
+      break;
+    case idStop:
+      btnStopClick();
+      break;
+    case idClose:
+    case IDCANCEL:
+      btnCloseClick();
+      break;
+    default:
+      break;
+  }
+}
+
+void TfmFind::HandleListNotify(const NMHDR* header) {
+  if (!header || header->hwndFrom != ListView) return;
+  if (header->code == NM_DBLCLK) {
+    ListViewDblClick();
+  } else if (header->code == LVN_KEYDOWN) {
+    ListViewKeyDown(reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
+  }
+}
+
+template <typename F>
+void TfmFind::Guarded(F handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    MessageBoxW(FHandle, AnsiToWide(error.what()).c_str(), kCaption, MB_OK | MB_ICONERROR);
+  }
+}
+
+void TfmFind::btnStartClick() {
+  if (FSearching) return;
+  Guarded([&] {
+    SendMessageW(ListView, LVM_DELETEALLITEMS, 0, 0);
+    FRows.clear();
+    EnableWindow(btnStop, TRUE);
+    if (GetFocus() == btnStart) SetFocus(btnStop);
+    EnableWindow(btnStart, FALSE);
+    Animate.Play();
+    FSearching = true;
+    try {
+      SearchDevices();
+    } catch (...) {
+      FSearching = false;
+      StopSearch();
+      throw;
+    }
+    FSearching = false;
+    StopSearch();
+  });
+}
+
+void TfmFind::btnStopClick() { StopSearch(); }
+
+void TfmFind::btnCloseClick() {
+  // A close during a search also ends the search after the running probe;
+  // the dialog closes once the search has returned to the modal loop.
+  if (FSearching) FStopRequested = true;
+  FDone = true;
+}
+
+void TfmFind::ListViewDblClick() { Guarded([&] { SelectDevice(); }); }
+
+void TfmFind::ListViewKeyDown(WORD key) {
+  if (key == VK_RETURN) Guarded([&] { SelectDevice(); });
 }
 
 }  // namespace notarel

@@ -6,13 +6,14 @@
 
 namespace notarel {
 
-// Shows the search dialog owned by `owner` for `control`, and returns when
-// it has closed. For now a plain notice stands in for the dialog, shown only
-// where the process has an interactive window station.
+// Opens the search dialog owned by `owner` for `control`, runs it modally and
+// returns when it has closed. A search in the dialog leaves the control's port
+// number and baud rate as they were at opening, unless the user picked a row
+// on which a device answered; then that row's port and speed are written.
 void ShowFindDialog(HWND owner, IWBA003_4* control);
 
 // Whether the process can show windows to a user (an interactive window
-// station); modal boxes are not shown otherwise, since nobody could close them.
+// station); modal windows are not shown otherwise, since nobody could close them.
 bool HasInteractiveWindowStation();
 
 }  // namespace notarel

@@ -2,6 +2,7 @@
 // the driver core (FileVersion, ParentWnd and AboutBox never create it).
 #include <cstdint>
 
+#include "about_box.h"
 #include "file_version.h"
 #include "find_dialog.h"
 #include "module.h"
@@ -37,13 +38,11 @@ HRESULT STDMETHODCALLTYPE TNotarel::ShowFindDlg(LONG* Value) {
 }
 
 HRESULT STDMETHODCALLTYPE TNotarel::AboutBox() {
-  // A plain box with the title and the version line stands in for the about
-  // dialog for now.
   return Guard([&] {
     if (!notarel::HasInteractiveWindowStation()) return;
-    const std::wstring text = L"Версия драйвера: " +
-                              notarel::AnsiToWide(notarel::GetFileVersion(notarel::ModuleHandle()));
-    MessageBoxW(GetActiveWindow(), text.c_str(), L"Драйвер купюроприемника", MB_OK);
+    const std::wstring version = L"Версия драйвера: " +
+        notarel::AnsiToWide(notarel::GetFileVersion(notarel::ModuleHandle()));
+    notarel::ShowAboutBox(GetActiveWindow(), L"Драйвер купюроприемника", {version});
   });
 }
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "notarel_control.h"
+#include "property_page.h"
 
 namespace notarel {
 
@@ -41,6 +42,34 @@ TControlClassFactory* GetControlClassFactory(const TControlClass& controlClass) 
                                              TControlClassFactory(kControlClasses[1])};
   static_assert(sizeof(factories) / sizeof(factories[0]) == 2, "one class object per control class");
   return &factories[&controlClass - kControlClasses];
+}
+
+HRESULT STDMETHODCALLTYPE TPageClassFactory::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
+    *out = static_cast<IClassFactory*>(this);
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE TPageClassFactory::CreateInstance(IUnknown* outer, REFIID iid,
+                                                            void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (outer) return CLASS_E_NOAGGREGATION;
+  return CreatePropertyPage(iid, out);
+}
+
+HRESULT STDMETHODCALLTYPE TPageClassFactory::LockServer(BOOL lock) {
+  ModuleLock(lock != FALSE);
+  return S_OK;
+}
+
+TPageClassFactory* GetPageClassFactory() {
+  static TPageClassFactory factory;
+  return &factory;
 }
 
 }  // namespace notarel

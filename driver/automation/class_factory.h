@@ -26,4 +26,16 @@ class TControlClassFactory : public IClassFactory {
 // The class object of one entry of kControlClasses.
 TControlClassFactory* GetControlClassFactory(const TControlClass& controlClass);
 
+// The class object of the property page; static like the others.
+class TPageClassFactory : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override;
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+};
+
+TPageClassFactory* GetPageClassFactory();
+
 }  // namespace notarel

@@ -7,6 +7,7 @@
 #include "Notarel_h.h"
 #include "ax_window.h"
 #include "class_factory.h"
+#include "ole_control_base.h"
 
 namespace notarel {
 namespace {
@@ -72,6 +73,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
   if (!out) return E_POINTER;
   *out = nullptr;
+  if (IsEqualCLSID(clsid, notarel::kPropertyPageClsid)) {
+    return notarel::GetPageClassFactory()->QueryInterface(iid, out);
+  }
   const notarel::TControlClass* entry = notarel::FindControlClass(clsid);
   if (!entry) return CLASS_E_CLASSNOTAVAILABLE;
   return notarel::GetControlClassFactory(*entry)->QueryInterface(iid, out);

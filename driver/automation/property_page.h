@@ -1,0 +1,116 @@
+#pragma once
+// TfmPage: the control's one property page. A property frame creates it by
+// its CLSID, hands it the edited control and shows its window. The page
+// reaches the control only through IWBA003_4.
+#include <windows.h>
+#include <ocidl.h>
+
+#include <string>
+
+#include "Notarel_h.h"
+#include "com_ptr.h"
+
+namespace notarel {
+
+// Design size of the page in 96 dpi pixels, and its caption (the frame's tab title).
+constexpr int kPageWidth = 502;
+constexpr int kPageHeight = 250;
+extern const wchar_t kPageCaption[];
+
+// Child control identifiers of the page window.
+enum TPageControlId : int {
+  idBevel1 = 101,
+  idImage1,
+  idBvlParams,
+  idLblPortNumber,
+  idCbPortNumber,
+  idLBaudRate,
+  idCbBaudRate,
+  idLblCountryCode,
+  idCbCountryCode,
+  idLblResult,
+  idEdtResult,
+  idBtnConnect,
+  idBtnFind,
+  idBtnSetDefaults,
+  idBtnAbout,
+};
+
+class TfmPage : public IPropertyPage {
+ public:
+  TfmPage();
+  TfmPage(const TfmPage&) = delete;
+  TfmPage& operator=(const TfmPage&) = delete;
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // IPropertyPage
+  HRESULT STDMETHODCALLTYPE SetPageSite(IPropertyPageSite* site) override;
+  HRESULT STDMETHODCALLTYPE Activate(HWND parent, LPCRECT rect, BOOL modal) override;
+  HRESULT STDMETHODCALLTYPE Deactivate() override;
+  HRESULT STDMETHODCALLTYPE GetPageInfo(PROPPAGEINFO* info) override;
+  HRESULT STDMETHODCALLTYPE SetObjects(ULONG count, IUnknown** objects) override;
+  HRESULT STDMETHODCALLTYPE Show(UINT cmdShow) override;
+  HRESULT STDMETHODCALLTYPE Move(LPCRECT rect) override;
+  HRESULT STDMETHODCALLTYPE IsPageDirty() override;
+  HRESULT STDMETHODCALLTYPE Apply() override;
+  HRESULT STDMETHODCALLTYPE Help(LPCOLESTR helpDir) override;
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* msg) override;
+
+  // Loads the components from the control; throws TComError when a member
+  // call fails.
+  void UpdatePropertyPage();
+  // Writes the components to the control; throws TComError likewise.
+  void UpdateObject();
+  // The edited control's IWBA003_4, queried once and kept.
+  IWBA003_4* GetDriverIntf();
+
+  void EnableButtons(bool on);
+  void ShowResult();
+
+  void btnConnectClick();
+  void btnFindClick();
+  void btnSetDefaultsClick();
+  void btnAboutClick();
+  void PropertyPagePaint();
+
+  HWND Handle() const { return FWindow; }
+
+ private:
+  // Deleted only by Release, through its own type.
+  virtual ~TfmPage();
+
+  // The page window (property_page_window.cpp).
+  static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK FrameSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR id, DWORD_PTR data);
+  bool CreatePageWindow(HWND parent, const RECT& rect);
+  void CreateComponents();
+  void DestroyPageWindow();
+  void LayOut();
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void HandleCommand(int id, int code);
+  void DrawImage(const DRAWITEMSTRUCT& item) const;
+  void DrawAboutButton(const DRAWITEMSTRUCT& item) const;
+  HWND Item(int id) const { return GetDlgItem(FWindow, id); }
+
+  // Runs a button handler: an error it raises is shown to the user.
+  template <class F>
+  void RunHandler(F handler);
+  void ShowError(HRESULT hr, const std::string& what);
+
+  LONG FRefCount = 1;
+  TComPtr<IPropertyPageSite> FPageSite;
+  TComPtr<IUnknown> FObject;
+  TComPtr<IWBA003_4> FDriverIntf;
+  HWND FWindow = nullptr;
+  HWND FFrameWindow = nullptr;
+};
+
+// A new page object with one reference, answering `iid`.
+HRESULT CreatePropertyPage(REFIID iid, void** out);
+
+}  // namespace notarel

@@ -1,0 +1,117 @@
+// The handlers of TfmPage's buttons and its result box. A failing member
+// call ends the handler; its error is shown to the user, and the buttons are
+// enabled again on every path.
+#include "find_dialog.h"
+#include "member_guard.h"
+#include "property_page.h"
+#include "text_convert.h"
+#include "win_ui.h"
+
+namespace notarel {
+namespace {
+
+const int kButtons[] = {idBtnConnect, idBtnFind, idBtnSetDefaults, idBtnAbout};
+
+// The description the control posted with its failing HRESULT, else the
+// system's message for the HRESULT.
+std::wstring ErrorText(HRESULT hr) {
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) == S_OK && info) {
+    TBstr description;
+    info->GetDescription(description.Out());
+    info->Release();
+    if (description.Get() && *description.Get()) return description.Get();
+  }
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+void TfmPage::ShowError(HRESULT hr, const std::string& what) {
+  std::wstring text = ErrorText(hr);
+  if (text.empty()) text = AnsiToWide(what);
+  text += ui::Format(L" (0x%08lX)", static_cast<unsigned long>(hr));
+  const HWND owner = FWindow ? GetAncestor(FWindow, GA_ROOT) : GetActiveWindow();
+  MessageBoxW(owner, text.c_str(), kPageCaption, MB_OK | MB_ICONERROR);
+}
+
+template <class F>
+void TfmPage::RunHandler(F handler) {
+  try {
+    handler();
+  } catch (const TComError& error) {
+    ShowError(error.Result(), error.what());
+  } catch (const std::exception& error) {
+    ShowError(E_UNEXPECTED, error.what());
+  }
+}
+
+void TfmPage::EnableButtons(bool on) {
+  for (int id : kButtons) EnableWindow(Item(id), on ? TRUE : FALSE);
+}
+
+void TfmPage::ShowResult() {
+  LONG code = 0;
+  CheckHr(GetDriverIntf()->get_ResultCode(&code), "ResultCode");
+  TBstr description;
+  CheckHr(GetDriverIntf()->get_ResultDescription(description.Out()), "ResultDescription");
+  const std::wstring message = AnsiToWide(BstrToAnsi(description.Get()));
+  ui::SetText(Item(idEdtResult), ui::Format(L"(%d) %ls", static_cast<int>(code), message.c_str()));
+}
+
+void TfmPage::btnConnectClick() {
+  EnableButtons(false);
+  RunHandler([this] {
+    UpdateObject();
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    CheckHr(GetDriverIntf()->ReadModelID(&ok), "ReadModelID");
+    if (ok) {
+      TBstr model;
+      CheckHr(GetDriverIntf()->get_ModelID(model.Out()), "ModelID");
+      ui::SetText(Item(idEdtResult), AnsiToWide(BstrToAnsi(model.Get())));
+    } else {
+      ShowResult();
+    }
+  });
+  EnableButtons(true);
+}
+
+void TfmPage::btnFindClick() {
+  EnableButtons(false);
+  RunHandler([this] {
+    // Window handles are 32-bit values on every Windows.
+    const LONG self = static_cast<LONG>(reinterpret_cast<LONG_PTR>(FWindow));
+    CheckHr(GetDriverIntf()->put_ParentWnd(self), "ParentWnd");
+    LONG ignored = 0;
+    CheckHr(GetDriverIntf()->ShowFindDlg(&ignored), "ShowFindDlg");
+    // The page may have been closed while the dialog ran.
+    if (FWindow) UpdatePropertyPage();
+  });
+  if (FWindow) EnableButtons(true);
+}
+
+void TfmPage::btnSetDefaultsClick() {
+  RunHandler([this] {
+    LONG ignored = 0;
+    CheckHr(GetDriverIntf()->SetDefaults(&ignored), "SetDefaults");
+    UpdatePropertyPage();
+  });
+}
+
+void TfmPage::btnAboutClick() {
+  RunHandler([this] { CheckHr(GetDriverIntf()->AboutBox(), "AboutBox"); });
+}
+
+void TfmPage::PropertyPagePaint() {
+  InvalidateRect(Item(idCbBaudRate), nullptr, TRUE);
+  InvalidateRect(Item(idCbPortNumber), nullptr, TRUE);
+}
+
+}  // namespace notarel

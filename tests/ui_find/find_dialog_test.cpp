@@ -71,16 +71,16 @@ class FindDialog : public ControlTest {
     return model;
   }
 
-  // Starts a search with the emulator streaming noise, so that its port's
-  // probe holds until the noise ends; returns when the probe is running (the
-  // dialog's thread no longer answers, as it reads the noise).
+  // Starts a search with the emulator streaming noise at 9600 baud wire
+  // speed: its port's probe then reads about a second of bytes that never
+  // make a frame before it gives up. Returns once that probe is running,
+  // that is when the dialog's thread is too busy to answer for a while; a
+  // probe of a port without a device ends in a small fraction of that.
   bool StartHeldSearch(const TFindWindows& w) {
+    Emulator("wire 9600");
     Emulator("stream on");
     uiprobe::Click(w.Start);
-    // A probe of a port without a device takes a fraction of a second; only
-    // the held one keeps the thread from answering twice in a row.
-    return uiprobe::WaitUntil([&] { return !Responds(w.Dialog, 1500) && !Responds(w.Dialog, 1500); },
-                              kSearchTimeoutMs);
+    return uiprobe::WaitUntil([&] { return !Responds(w.Dialog, 400); }, kWaitMs);
   }
 };
 

@@ -17,7 +17,7 @@
 
 namespace notarel::test {
 
-// Where the screenshots go: <build>/screenshots, or NOTAREL_SCREENSHOT_DIR.
+// Where the screenshots go: <build>/screenshots, or NOTAREL_SCREENSHOTS.
 std::wstring ScreenshotPath(const std::wstring& name);
 
 // Runs `call` on this thread, where it shows a modal window, while `user`

@@ -21,3 +21,12 @@ fi
 bash scripts/build-win32.sh "$win_dir" >/dev/null
 echo "== under Wine ($win_dir)"
 NOTAREL_WINE_BENCH=1 bash scripts/wine-core-tests.sh "$root/build/release" "$root/$win_dir"
+
+echo "== automation layer under Wine ($win_dir)"
+(
+  # shellcheck source=wine-emu-env.sh
+  source scripts/wine-emu-env.sh "$root/build/release" "$root/$win_dir" \
+    "$root/$win_dir/tests/bench/automation_bench.exe"
+  cd "$root/$win_dir/tests/bench"
+  "$NOTAREL_WINE" automation_bench.exe "${3:-200000}" "${4:-5000}"
+)

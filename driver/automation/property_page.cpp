@@ -14,6 +14,25 @@ namespace notarel {
 
 const wchar_t kPageCaption[] = L"Купюроприемник";
 
+namespace {
+
+// Runs a load or an apply for the frame and turns an error into the HRESULT
+// the frame gets. A failing member of the control has posted its own error
+// record already, which stays for the frame to read.
+template <class F>
+HRESULT Guarded(F operation) {
+  try {
+    operation();
+  } catch (const TComError& error) {
+    return error.Result();
+  } catch (...) {
+    return ReportCurrentException(L"TfmPage");
+  }
+  return S_OK;
+}
+
+}  // namespace
+
 TfmPage::TfmPage() { ModuleAddObject(); }
 
 TfmPage::~TfmPage() {
@@ -48,13 +67,13 @@ HRESULT STDMETHODCALLTYPE TfmPage::SetPageSite(IPropertyPageSite* site) {
 HRESULT STDMETHODCALLTYPE TfmPage::Activate(HWND parent, LPCRECT rect, BOOL /*modal*/) {
   if (!rect) return E_POINTER;
   if (FWindow) return E_UNEXPECTED;
-  if (!CreatePageWindow(parent, *rect)) return HRESULT_FROM_WIN32(GetLastError());
-  try {
-    UpdatePropertyPage();
-  } catch (...) {
-    return ReportCurrentException(L"TfmPage");
-  }
-  return S_OK;
+  // The page takes its own design size at the frame's origin: the frame
+  // made room for the size the page reported, while the rectangle some
+  // frames pass is that of a host window measured in other dialog units.
+  const RECT own{rect->left, rect->top, rect->left + ui::Scale(kPageWidth),
+                 rect->top + ui::Scale(kPageHeight)};
+  if (!CreatePageWindow(parent, own)) return HRESULT_FROM_WIN32(GetLastError());
+  return Guarded([this] { UpdatePropertyPage(); });
 }
 
 HRESULT STDMETHODCALLTYPE TfmPage::Deactivate() {
@@ -84,12 +103,7 @@ HRESULT STDMETHODCALLTYPE TfmPage::SetObjects(ULONG count, IUnknown** objects) {
   FDriverIntf.Reset();
   FObject = TComPtr<IUnknown>::Share(count > 0 ? objects[0] : nullptr);
   if (!FWindow || !FObject) return S_OK;
-  try {
-    UpdatePropertyPage();
-  } catch (...) {
-    return ReportCurrentException(L"TfmPage");
-  }
-  return S_OK;
+  return Guarded([this] { UpdatePropertyPage(); });
 }
 
 HRESULT STDMETHODCALLTYPE TfmPage::Show(UINT cmdShow) {
@@ -112,12 +126,7 @@ HRESULT STDMETHODCALLTYPE TfmPage::IsPageDirty() { return S_FALSE; }
 
 HRESULT STDMETHODCALLTYPE TfmPage::Apply() {
   if (!FWindow) return S_OK;
-  try {
-    UpdateObject();
-  } catch (...) {
-    return ReportCurrentException(L"TfmPage");
-  }
-  return S_OK;
+  return Guarded([this] { UpdateObject(); });
 }
 
 HRESULT STDMETHODCALLTYPE TfmPage::Help(LPCOLESTR) { return E_NOTIMPL; }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <ocidl.h>
 
+#include <functional>
 #include <string>
 
 #include "Notarel_h.h"
@@ -97,9 +98,9 @@ class TfmPage : public IPropertyPage {
   void DrawAboutButton(const DRAWITEMSTRUCT& item) const;
   HWND Item(int id) const { return GetDlgItem(FWindow, id); }
 
-  // Runs a button handler: an error it raises is shown to the user.
-  template <class F>
-  void RunHandler(F handler);
+  // Runs a button handler: an error it raises is shown to the user. Returns
+  // whether it ran without error.
+  bool RunHandler(const std::function<void()>& handler);
   void ShowError(HRESULT hr, const std::string& what);
 
   LONG FRefCount = 1;

@@ -42,15 +42,16 @@ void TfmPage::ShowError(HRESULT hr, const std::string& what) {
   MessageBoxW(owner, text.c_str(), kPageCaption, MB_OK | MB_ICONERROR);
 }
 
-template <class F>
-void TfmPage::RunHandler(F handler) {
+bool TfmPage::RunHandler(const std::function<void()>& handler) {
   try {
     handler();
+    return true;
   } catch (const TComError& error) {
     ShowError(error.Result(), error.what());
   } catch (const std::exception& error) {
     ShowError(E_UNEXPECTED, error.what());
   }
+  return false;
 }
 
 void TfmPage::EnableButtons(bool on) {

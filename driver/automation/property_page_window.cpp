@@ -200,10 +200,9 @@ LRESULT CALLBACK TfmPage::FrameSubclassProc(HWND wnd, UINT msg, WPARAM wParam, L
     return result;
   }
   auto* page = reinterpret_cast<TfmPage*>(data);
-  const HRESULT hr = page->Apply();
-  if (SUCCEEDED(hr)) return result;
-  page->ShowError(hr, "Apply");
-  return PSNRET_INVALID_NOCHANGEPAGE;
+  if (!page->FWindow) return result;
+  // A failed apply is shown, and the frame stays open.
+  return page->RunHandler([page] { page->UpdateObject(); }) ? result : PSNRET_INVALID_NOCHANGEPAGE;
 }
 
 }  // namespace notarel

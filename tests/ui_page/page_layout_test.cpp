@@ -88,6 +88,17 @@ TEST_F(PropertyPageTest, LoadsPortAndRateOfTheControlIntoEveryComponent) {
     EXPECT_EQ(page.bottom - edit.bottom, Scaled(250 - 213));
     EXPECT_EQ(page.right - edit.right, Scaled(502 - 489));
 
+    // The whole page shows inside the frame, above the frame's buttons.
+    RECT pageOnScreen, host, ok;
+    GetWindowRect(w.Page, &pageOnScreen);
+    GetWindowRect(GetParent(w.Page), &host);
+    GetWindowRect(FrameOk(w), &ok);
+    EXPECT_LE(pageOnScreen.bottom, host.bottom);
+    EXPECT_LE(pageOnScreen.right, host.right);
+    EXPECT_LE(pageOnScreen.bottom, ok.top);
+    EXPECT_EQ(page.right, Scaled(502));
+    EXPECT_EQ(page.bottom, Scaled(250));
+
     EXPECT_TRUE(uiprobe::SaveScreenshot(w.Frame, ScreenshotPath(L"property_page.png")));
   });
   // Closed without applying: the control keeps its settings and no file is written.

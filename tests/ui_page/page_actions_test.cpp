@@ -103,6 +103,21 @@ TEST_F(PropertyPageTest, OkWritesThePageToTheControlAndTheSettingsFile) {
   EXPECT_NE(settings.find("<BaudRate>19200</BaudRate>"), std::string::npos) << settings;
 }
 
+TEST_F(PropertyPageTest, OkWithNoCountrySelectedPassesIndexMinusOneSilently) {
+  ShowProperties([&](const PageWindows& w) {
+    uiprobe::Select(w.CbCountryCode, -1);
+    uiprobe::Select(w.CbPortNumber, 1);
+    Flush(w);
+    uiprobe::Click(FrameOk(w));
+    // No error box: the frame simply closes.
+    EXPECT_TRUE(uiprobe::WaitUntil([&] { return !IsWindow(w.Frame); }, kWaitMs));
+  });
+  LONG index = 0;
+  ASSERT_HRESULT_SUCCEEDED(control_->get_CountryIndex(&index));
+  EXPECT_EQ(index, -1);
+  EXPECT_EQ(ReadPort(), 2);
+}
+
 TEST_F(PropertyPageTest, PropertiesVerbOpensTheSamePage) {
   ASSERT_HRESULT_SUCCEEDED(control_->put_PortNumber(4));
   TComPtr<IOleObject> ole;

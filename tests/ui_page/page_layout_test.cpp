@@ -115,6 +115,14 @@ TEST_F(PropertyPageTest, AnyRateOtherThan19200LoadsAs9600) {
     EXPECT_EQ(SelectedText(w.CbPortNumber), L"COM 32");
     EXPECT_EQ(SelectedText(w.CbBaudRate), L"9600");
   });
+  // Loading walked the country tables with the first form of the currency name.
+  LONG count = 0, index = -1, currency = -1;
+  ASSERT_HRESULT_SUCCEEDED(control_->get_CountryCount(&count));
+  ASSERT_HRESULT_SUCCEEDED(control_->get_CountryIndex(&index));
+  ASSERT_HRESULT_SUCCEEDED(control_->get_CurrencyIndex(&currency));
+  EXPECT_GT(count, 0);
+  EXPECT_EQ(index, count - 1);
+  EXPECT_EQ(currency, 0);
 }
 
 TEST_F(PropertyPageTest, PageObjectDescribesItselfAndIsNeverDirty) {

@@ -27,6 +27,8 @@ enum : int {
 };
 
 const wchar_t kCaption[] = L"О программе";
+// The blue of links in the system's own dialogs.
+constexpr COLORREF kLinkColour = RGB(0, 102, 204);
 const wchar_t kMaker[] = L"Notarel: драйвер и программа проверки купюроприемника RUD-003";
 const wchar_t kWebText[] = L"www.notarel.example";
 const wchar_t kWebTarget[] = L"https://www.notarel.example/";
@@ -190,7 +192,7 @@ INT_PTR TfmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_CTLCOLORSTATIC:
       if (!IsLink(reinterpret_cast<HWND>(lParam))) return FALSE;
-      SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_HOTLIGHT));
+      SetTextColor(reinterpret_cast<HDC>(wParam), kLinkColour);
       SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_SETCURSOR:

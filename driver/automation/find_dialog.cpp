@@ -152,7 +152,10 @@ void TfmFind::CreateComponents() {
   RECT client{};
   GetClientRect(ListView, &client);
   AddColumn(ListView, 0, L"Порт", ui::Scale(80));
-  AddColumn(ListView, 1, L"Название устройства", client.right - ui::Scale(80));
+  // The second column takes the rest, leaving room for the vertical scroll
+  // bar a long list shows.
+  AddColumn(ListView, 1, L"Название устройства",
+            client.right - ui::Scale(80) - GetSystemMetrics(SM_CXVSCROLL));
   // Enter in the list is the list's own key (a choice), not the dialog's.
   SetPropW(ListView, kListViewSelf, reinterpret_cast<HANDLE>(this));
   FListViewProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "win_ui.h"
 
@@ -34,10 +35,35 @@ void TSearchAnimation::Create(HWND parent, int x, int y, int w, int h, int id) {
   }
 }
 
+namespace {
+
+// Frames of an AVI file in memory, from its main header ("avih"); 0 when the
+// data is not an AVI file of the usual layout.
+DWORD ClipFrames(const BYTE* data, DWORD size) {
+  constexpr DWORD kHeader = 24;  // RIFF, size, "AVI ", LIST, size, "hdrl"
+  constexpr DWORD kTotalFrames = kHeader + 8 + 16;
+  if (!data || size < kTotalFrames + 4) return 0;
+  if (std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "AVI ", 4) != 0 ||
+      std::memcmp(data + kHeader, "avih", 4) != 0) {
+    return 0;
+  }
+  DWORD frames = 0;
+  std::memcpy(&frames, data + kTotalFrames, sizeof(frames));
+  return frames;
+}
+
+}  // namespace
+
 bool TSearchAnimation::OpenShellClip() {
   HMODULE shell = GetModuleHandleW(L"shell32.dll");
   if (!shell) shell = LoadLibraryW(L"shell32.dll");
-  if (!shell || !FindResourceW(shell, MAKEINTRESOURCEW(kFindComputerClip), L"AVI")) return false;
+  if (!shell) return false;
+  HRSRC clip = FindResourceW(shell, MAKEINTRESOURCEW(kFindComputerClip), L"AVI");
+  HGLOBAL loaded = clip ? LoadResource(shell, clip) : nullptr;
+  const auto* data = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+  // A clip with fewer frames than the eight played is a stand-in (Wine ships
+  // a two-frame clip with a caption), not the search animation.
+  if (ClipFrames(data, clip ? SizeofResource(shell, clip) : 0) < kFrames) return false;
   return SendMessageW(FHandle, ACM_OPENW, reinterpret_cast<WPARAM>(shell),
                       reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(kFindComputerClip))) != 0;
 }

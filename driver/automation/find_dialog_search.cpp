@@ -100,8 +100,12 @@ int TfmFind::AppendRow(LONG port) {
       SendMessageW(ListView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   SetRowResult(row, L"идет поиск...");
   SendMessageW(ListView, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-  // The probe blocks this thread; the row shows before it starts.
+  // The probe blocks this thread; the row shows before it starts. Some
+  // systems (Wine) put painted pixels on the screen only when the thread
+  // looks at its queue, so the queue is looked at without taking a message.
   UpdateWindow(ListView);
+  MSG peek;
+  PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE);
   return row;
 }
 

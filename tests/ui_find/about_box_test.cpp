@@ -48,7 +48,7 @@ TEST_F(AboutBox, ShowsTheDriverTitleAndVersionAndClosesWithOkOrEscape) {
                versions = uiprobe::ListItems(list);
                name = uiprobe::Text(uiprobe::FindChild(box, L"Static", L"Драйвер купюроприемника"));
                if (closing == VK_RETURN) {
-                 EXPECT_TRUE(uiprobe::SaveScreenshot(box, ScreenshotPath(L"about_box.png")));
+                 EXPECT_TRUE(Screenshot(box, L"about_box.png"));
                }
                HWND ok = uiprobe::FindChild(box, L"Button", L"OK");
                ASSERT_NE(ok, nullptr);

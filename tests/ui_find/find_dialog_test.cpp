@@ -1,6 +1,7 @@
 // The search dialog as a user works it, opened through the control's own
 // ShowFindDlg against the emulator; the other port numbers have no device.
 #include <algorithm>
+#include <iostream>
 #include <regex>
 #include <thread>
 
@@ -96,11 +97,13 @@ TEST_F(FindDialog, SearchListsEveryPortAndEnterOnTheDeviceHandsBackItsPortAndSpe
     EXPECT_TRUE(uiprobe::IsEnabled(w.Start));
     EXPECT_FALSE(uiprobe::IsEnabled(w.Stop));
     EXPECT_FALSE(uiprobe::IsVisible(w.Animate));
+    std::cout << "search animation: " << (uiprobe::ClassOf(w.Animate) == L"SysAnimate32"
+                                              ? "the shell's clip" : "drawn frames") << "\n";
 
     uiprobe::Select(w.BaudRate, 1);
     uiprobe::Click(w.Start);
     ASSERT_TRUE(w.WaitSearchEnd(kSearchTimeoutMs));
-    EXPECT_TRUE(uiprobe::SaveScreenshot(w.Dialog, ScreenshotPath(L"find_after_search.png")));
+    EXPECT_TRUE(Screenshot(w.Dialog, L"find_after_search.png"));
     const auto ports = w.Ports();
     const auto results = w.Results();
     ASSERT_EQ(ports.size(), kPorts);
@@ -178,7 +181,7 @@ TEST_F(FindDialog, StopEndsTheSearchAfterTheRunningProbeAndANewStartClearsTheLis
     {
       TNoiseGuard noise(*peer_);
       ASSERT_TRUE(StartHeldSearch(w)) << "the probe of COM" << EmulatorPort() << " never held";
-      EXPECT_TRUE(uiprobe::SaveScreenshot(w.Dialog, ScreenshotPath(L"find_during_search.png")));
+      EXPECT_TRUE(Screenshot(w.Dialog, L"find_during_search.png"));
       uiprobe::Click(w.Stop);
       uiprobe::Click(w.Stop);
     }

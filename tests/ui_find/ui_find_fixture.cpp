@@ -50,6 +50,15 @@ std::wstring ScreenshotPath(const std::wstring& name) {
   return ProgramDir() + L"..\\..\\screenshots\\" + name;
 }
 
+bool Screenshot(HWND topLevel, const std::wstring& name) {
+  MSG peek;
+  for (int i = 0; i < 3; ++i) {
+    PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE);
+    Sleep(100);
+  }
+  return uiprobe::SaveScreenshot(topLevel, ScreenshotPath(name));
+}
+
 void WithUser(const std::function<void()>& call, const std::function<void()>& user) {
   const DWORD caller = GetCurrentThreadId();
   std::atomic<bool> returned{false};

@@ -26,6 +26,11 @@ std::wstring ScreenshotPath(const std::wstring& name);
 // test instead of leaving it in a modal loop.
 void WithUser(const std::function<void()>& call, const std::function<void()>& user);
 
+// Saves a screenshot of `topLevel` once what its threads painted has had time
+// to reach the screen (Wine copies painted pixels to the display when a
+// thread of the process looks at its message queue).
+bool Screenshot(HWND topLevel, const std::wstring& name);
+
 // Whether the thread of `wnd` answers a message within `ms` milliseconds.
 bool Responds(HWND wnd, UINT ms);
 

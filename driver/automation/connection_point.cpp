@@ -1,77 +1,36 @@
 #include "connection_point.h"
 
-#include <new>
+#include "com_enum.h"
 
 namespace notarel {
 namespace {
 
-// A snapshot enumerator over a fixed list of items, each held with a
-// reference (connection points) or copied with one (connection data).
-template <class Interface, class Item, const IID* Iid>
-class TSnapshotEnum : public Interface {
- public:
-  explicit TSnapshotEnum(std::vector<Item> items, std::size_t position = 0)
-      : FItems(std::move(items)), FPosition(position) {
-    for (Item& item : FItems) Hold(item);
-  }
-  virtual ~TSnapshotEnum() {
-    for (Item& item : FItems) Drop(item);
-  }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, *Iid)) {
-      *out = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&FRefs)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&FRefs);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
-  HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override {
-    if (!out || (count > 1 && !fetched)) return E_POINTER;
-    ULONG done = 0;
-    for (; done < count && FPosition < FItems.size(); ++done, ++FPosition) {
-      out[done] = FItems[FPosition];
-      Hold(out[done]);
-    }
-    if (fetched) *fetched = done;
-    return done == count ? S_OK : S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    const std::size_t left = FItems.size() - FPosition;
-    FPosition += count < left ? count : left;
-    return count <= left ? S_OK : S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE Reset() override {
-    FPosition = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Clone(Interface** out) override {
-    if (!out) return E_POINTER;
-    *out = new (std::nothrow) TSnapshotEnum(FItems, FPosition);
-    return *out ? S_OK : E_OUTOFMEMORY;
-  }
-
- private:
+// Connection points are held with a reference; connection data hold one
+// on their sink. The caller of Next gets a reference of its own.
+struct TPointTraits {
   static void Hold(IConnectionPoint* point) { point->AddRef(); }
   static void Drop(IConnectionPoint* point) { point->Release(); }
-  static void Hold(CONNECTDATA& data) { data.pUnk->AddRef(); }
-  static void Drop(CONNECTDATA& data) { data.pUnk->Release(); }
-
-  LONG FRefs = 1;
-  std::vector<Item> FItems;
-  std::size_t FPosition;
+  static bool CopyOut(IConnectionPoint* point, IConnectionPoint*& out) {
+    out = point;
+    Hold(out);
+    return true;
+  }
 };
 
-using TEnumPoints = TSnapshotEnum<IEnumConnectionPoints, IConnectionPoint*, &IID_IEnumConnectionPoints>;
-using TEnumConnections = TSnapshotEnum<IEnumConnections, CONNECTDATA, &IID_IEnumConnections>;
+struct TConnectionTraits {
+  static void Hold(CONNECTDATA& data) { data.pUnk->AddRef(); }
+  static void Drop(CONNECTDATA& data) { data.pUnk->Release(); }
+  static bool CopyOut(const CONNECTDATA& data, CONNECTDATA& out) {
+    out = data;
+    Hold(out);
+    return true;
+  }
+};
+
+using TEnumPoints =
+    TComEnum<IEnumConnectionPoints, IConnectionPoint*, &IID_IEnumConnectionPoints, TPointTraits>;
+using TEnumConnections =
+    TComEnum<IEnumConnections, CONNECTDATA, &IID_IEnumConnections, TConnectionTraits>;
 
 }  // namespace
 
@@ -135,13 +94,11 @@ HRESULT STDMETHODCALLTYPE TEventConnectionPoint::Unadvise(DWORD cookie) {
 }
 
 HRESULT STDMETHODCALLTYPE TEventConnectionPoint::EnumConnections(IEnumConnections** out) {
-  if (!out) return E_POINTER;
   std::vector<CONNECTDATA> connections;
   for (std::size_t i = 0; i < FSinks.size(); ++i) {
     if (FSinks[i]) connections.push_back(CONNECTDATA{FSinks[i], static_cast<DWORD>(i + 1)});
   }
-  *out = new (std::nothrow) TEnumConnections(std::move(connections));
-  return *out ? S_OK : E_OUTOFMEMORY;
+  return TEnumConnections::Create(std::move(connections), out);
 }
 
 TComPtr<IDispatch> TEventConnectionPoint::Sink(std::size_t index) const {
@@ -157,9 +114,7 @@ HRESULT STDMETHODCALLTYPE TConnectionPointContainer::QueryInterface(REFIID iid, 
 
 HRESULT STDMETHODCALLTYPE
 TConnectionPointContainer::EnumConnectionPoints(IEnumConnectionPoints** out) {
-  if (!out) return E_POINTER;
-  *out = new (std::nothrow) TEnumPoints(std::vector<IConnectionPoint*>{&FPoint});
-  return *out ? S_OK : E_OUTOFMEMORY;
+  return TEnumPoints::Create(std::vector<IConnectionPoint*>{&FPoint}, out);
 }
 
 HRESULT STDMETHODCALLTYPE TConnectionPointContainer::FindConnectionPoint(REFIID iid,

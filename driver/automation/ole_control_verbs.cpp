@@ -1,7 +1,8 @@
 #include "ole_control_verbs.h"
 
 #include <cwchar>
-#include <new>
+
+#include "com_enum.h"
 
 namespace notarel {
 namespace {
@@ -18,68 +19,23 @@ LPOLESTR CopyName(LPCOLESTR name) {
   return copy;
 }
 
-class TVerbEnumerator : public IEnumOLEVERB {
-public:
-  explicit TVerbEnumerator(ULONG position) : FPosition(position) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IEnumOLEVERB) {
-      *out = static_cast<IEnumOLEVERB*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+// The verbs are static; the caller of Next owns a copy of each name.
+struct TVerbTraits {
+  static void Hold(OLEVERB&) {}
+  static void Drop(OLEVERB&) {}
+  static bool CopyOut(const OLEVERB& verb, OLEVERB& out) {
+    out = verb;
+    out.lpszVerbName = CopyName(verb.lpszVerbName);
+    return out.lpszVerbName != nullptr;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&FRefs)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&FRefs);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
-
-  HRESULT STDMETHODCALLTYPE Next(ULONG wanted, LPOLEVERB verbs, ULONG* fetched) override {
-    if (!verbs) return E_POINTER;
-    if (wanted != 1 && !fetched) return E_INVALIDARG;
-    ULONG given = 0;
-    while (given < wanted && FPosition < kVerbCount) {
-      verbs[given] = kVerbs[FPosition];
-      verbs[given].lpszVerbName = CopyName(kVerbs[FPosition].lpszVerbName);
-      if (!verbs[given].lpszVerbName) break;
-      ++given;
-      ++FPosition;
-    }
-    if (fetched) *fetched = given;
-    return given == wanted ? S_OK : S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    const ULONG left = kVerbCount - FPosition;
-    FPosition += count < left ? count : left;
-    return count <= left ? S_OK : S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE Reset() override {
-    FPosition = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Clone(IEnumOLEVERB** out) override {
-    if (!out) return E_POINTER;
-    *out = new (std::nothrow) TVerbEnumerator(FPosition);
-    return *out ? S_OK : E_OUTOFMEMORY;
-  }
-
-private:
-  virtual ~TVerbEnumerator() = default;
-  LONG FRefs = 1;
-  ULONG FPosition;
 };
+
+using TVerbEnumerator = TComEnum<IEnumOLEVERB, OLEVERB, &IID_IEnumOLEVERB, TVerbTraits>;
 
 }  // namespace
 
 HRESULT CreateVerbEnumerator(IEnumOLEVERB** out) {
-  if (!out) return E_POINTER;
-  *out = new (std::nothrow) TVerbEnumerator(0);
-  return *out ? S_OK : E_OUTOFMEMORY;
+  return TVerbEnumerator::Create(std::vector<OLEVERB>(kVerbs, kVerbs + kVerbCount), out);
 }
 
 }  // namespace notarel

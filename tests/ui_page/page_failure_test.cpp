@@ -124,8 +124,13 @@ TEST_F(PropertyPageTest, OpeningTheFrameAgainAndAgainLeavesNothingBehind) {
   for (int round = 0; round < 3; ++round) {
     ShowProperties([&](const PageWindows& w) { uiprobe::Click(FrameOk(w)); });
   }
-  EXPECT_EQ(uiprobe::WaitForWindow(nullptr, L"TfmPage", 0, 0), nullptr);
   EXPECT_EQ(uiprobe::WaitForWindow(nullptr, L"#32770", 0, 0), nullptr);
+  // The last page window is gone, and its window class with it.
+  const HMODULE server = GetModuleHandleW(L"Notarel.dll");
+  ASSERT_NE(server, nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  EXPECT_FALSE(GetClassInfoExW(server, L"TfmPage", &wc));
 }
 
 }  // namespace

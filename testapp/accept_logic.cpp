@@ -26,6 +26,7 @@ std::wstring TAcceptLogic::SummCaption() {
 bool TAcceptLogic::Start() {
   FTotal = 0;
   FLastStatus = 0;
+  FAdded = 0;
   FDriver.Call(&IWBA003_4::ClosePort, L"ClosePort");
   return FDriver.Call(&IWBA003_4::OpenPort, L"OpenPort");
 }
@@ -97,6 +98,7 @@ void TAcceptLogic::OnVendValid() {
   AddResult(FDriver.Call(&IWBA003_4::Ack, L"Ack"));
   FDriver.Call(&IWBA003_4::GetBillSumm, L"GetBillSumm");
   FTotal += FDriver.GetLong(kDispBillSumm);
+  ++FAdded;
 }
 
 void TAcceptLogic::OnInhibit() {

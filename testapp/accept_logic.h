@@ -25,6 +25,9 @@ class TAcceptLogic {
   void Finish();
 
   long Total() const { return FTotal; }
+  // How many bills the run has added to the sum (each VEND VALID acted on),
+  // so that the page shows the sum anew after each, even a bill worth 0.
+  int Added() const { return FAdded; }
   long LastStatus() const { return FLastStatus; }
 
  private:
@@ -38,4 +41,5 @@ class TAcceptLogic {
   TLineWriter FWrite;
   long FTotal = 0;
   long FLastStatus = 0;
+  int FAdded = 0;
 };

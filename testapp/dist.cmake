@@ -4,6 +4,8 @@
 set(_dist_root ${CMAKE_BINARY_DIR}/dist)
 set(_dist_dir ${_dist_root}/Notarel)
 set(_dist_text ${CMAKE_CURRENT_BINARY_DIR}/dist_text)
+# The target runs in this folder, which must exist before its first build.
+file(MAKE_DIRECTORY ${_dist_root})
 foreach(_file register.cmd unregister.cmd readme.txt)
   configure_file(${CMAKE_CURRENT_SOURCE_DIR}/dist/${_file} ${_dist_text}/${_file}
                  @ONLY NEWLINE_STYLE CRLF)

@@ -68,14 +68,14 @@ class TfmAccept : public TPage {
     }
     TLoopScope loop(*this);
     SetRunning(true);
-    long shown = 0;
+    int shown = 0;
     try {
       while (FRunning && !Closing()) {
         Sleep(100);
         Logic().PollDevice(SendMessageW(chbAccept, BM_GETCHECK, 0, 0) == BST_CHECKED);
-        if (Logic().Total() != shown) {
-          shown = Logic().Total();
-          notarel::ui::SetText(lblSumm1, notarel::ui::Format(L"%ld", shown));
+        if (Logic().Added() != shown) {
+          shown = Logic().Added();
+          notarel::ui::SetText(lblSumm1, notarel::ui::Format(L"%ld", Logic().Total()));
         }
         notarel::ui::ProcessMessages();
       }

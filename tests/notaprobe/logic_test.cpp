@@ -128,7 +128,11 @@ TEST_F(NotaprobeLogic, AcceptLogicRunsTheWholeCycleAndAddsTheSum) {
     logic.PollDevice(true);
     return emu_->Command("insert 102").substr(0, 2) == "OK";
   }, 20000));
-  ASSERT_TRUE(RunUntil(logic, true, [&] { return logic.Total() > 0; })) << Trace();
+  ASSERT_TRUE(RunUntil(logic, true, [&] { return logic.Added() == 1; })) << Trace();
+  control_->SetLong(kDispBillCode, 102);
+  control_->Call(&IWBA003_4::GetBillSumm, L"GetBillSumm");
+  EXPECT_GT(control_->GetLong(kDispBillSumm), 0);
+  EXPECT_EQ(logic.Total(), control_->GetLong(kDispBillSumm));
   EXPECT_TRUE(Has({L"13h ESCROW", L"-> STACK1", L"-> OK", L"15h VEND VALID", L"-> ACK", L"-> OK"})) << Trace();
   // A failure: the failure line, then the reset the power-up asks for.
   ASSERT_EQ(emu_->Command("fail 0x50").substr(0, 2), "OK");

@@ -6,6 +6,7 @@
 #include <regex>
 #include <thread>
 
+#include "emulator_peer.h"
 #include "notaprobe_app.h"
 #include "ui_probe.h"
 
@@ -190,4 +191,21 @@ TEST(NotaprobeMainWindow, CloseButtonEndsTheProgram) {
   ASSERT_NE(app.Main(), nullptr);
   uiprobe::Click(app.MainButton(L"Закрыть"));
   EXPECT_EQ(app.WaitForExit(20000), 0u);
+}
+
+// Closing while the driver's polling runs and bills raise events: polling is
+// stopped before the control is released, and the program ends.
+TEST(NotaprobeMainWindow, ClosingWhilePollingRunsEndsTheProgram) {
+  auto emu = notarel::EmulatorPeer::Start();
+  ASSERT_NE(emu, nullptr);
+  TNotaprobe app;
+  ASSERT_NE(app.Main(), nullptr);
+  HWND poll = app.SelectPage(4, L"Опрос");
+  ASSERT_NE(poll, nullptr);
+  app.Press(poll, L"Начать");
+  HWND stop = app.Button(poll, L"Остановить");
+  ASSERT_TRUE(uiprobe::WaitUntil([&] { return stop && uiprobe::IsEnabled(stop); }, 20000));
+  // A bill in the works when the window closes.
+  EXPECT_TRUE(uiprobe::WaitUntil([&] { return emu->Command("insert 102").substr(0, 2) == "OK"; }, 20000));
+  EXPECT_EQ(app.CloseAndWait(20000), 0u);
 }

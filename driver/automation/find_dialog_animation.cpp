@@ -128,8 +128,10 @@ void TSearchAnimation::DrawFrame(HDC dc, const RECT& rect, int frame) const {
   // A magnifying glass that circles over the screen, one step a frame.
   const double angle = 2.0 * 3.14159265358979 * frame / kFrames;
   const int radius = (h < w ? h : w) / 7;
-  const int cx = (monitor.left + monitor.right) / 2 + static_cast<int>(std::lround(w / 6.0 * std::cos(angle)));
-  const int cy = (monitor.top + monitor.bottom) / 2 + static_cast<int>(std::lround(h / 8.0 * std::sin(angle)));
+  const int cx = (monitor.left + monitor.right) / 2 +
+                 static_cast<int>(std::lround(w / 6.0 * std::cos(angle)));
+  const int cy = (monitor.top + monitor.bottom) / 2 +
+                 static_cast<int>(std::lround(h / 8.0 * std::sin(angle)));
   HPEN pen = CreatePen(PS_SOLID, ui::Scale(2), RGB(64, 64, 64));
   HGDIOBJ oldPen = SelectObject(dc, pen);
   HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));

@@ -69,7 +69,8 @@ TEST(AboutBoxLinks, LinesTitleOwnerAndBothLinksOpenTheirTargets) {
   bool ownerDisabled = false;
   HWND boxOwner = nullptr;
   std::vector<std::wstring> versions;
-  WithUser([&] { ShowAboutBox(owner, L"Проверка купюроприемника", {L"Версия теста: 1.2.3.4", L"Версия драйвера: 2.7.0.39"}); },
+  const std::vector<std::wstring> lines{L"Версия теста: 1.2.3.4", L"Версия драйвера: 2.7.0.39"};
+  WithUser([&] { ShowAboutBox(owner, L"Проверка купюроприемника", lines); },
            [&] {
              HWND box = uiprobe::WaitForWindow(kAboutCaption, nullptr, 0, kWaitMs);
              ASSERT_NE(box, nullptr);
@@ -89,7 +90,7 @@ TEST(AboutBoxLinks, LinesTitleOwnerAndBothLinksOpenTheirTargets) {
   EXPECT_EQ(boxOwner, owner);
   EXPECT_TRUE(ownerDisabled);
   EXPECT_TRUE(uiprobe::IsEnabled(owner));
-  EXPECT_EQ(versions, (std::vector<std::wstring>{L"Версия теста: 1.2.3.4", L"Версия драйвера: 2.7.0.39"}));
+  EXPECT_EQ(versions, lines);
   EXPECT_EQ(g_links, (std::vector<std::wstring>{L"https://www.notarel.example/",
                                                 L"mailto:support@notarel.example"}));
   DestroyWindow(owner);

@@ -45,7 +45,9 @@ BOOL CALLBACK CloseThreadWindow(HWND wnd, LPARAM) {
 }  // namespace
 
 std::wstring ScreenshotPath(const std::wstring& name) {
-  if (const wchar_t* dir = _wgetenv(L"NOTAREL_SCREENSHOTS")) return std::wstring(dir) + L"\\" + name;
+  if (const wchar_t* dir = _wgetenv(L"NOTAREL_SCREENSHOTS")) {
+    return std::wstring(dir) + L"\\" + name;
+  }
   // The program lives in <build>\tests\ui_find.
   return ProgramDir() + L"..\\..\\screenshots\\" + name;
 }

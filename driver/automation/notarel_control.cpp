@@ -113,6 +113,12 @@ HRESULT STDMETHODCALLTYPE TNotarel::Invoke(DISPID dispid, REFIID iid, LCID /*lci
                                            DISPPARAMS* params, VARIANT* result,
                                            EXCEPINFO* exception, UINT* argError) {
   if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  // Every property write of the library takes exactly one value. Wine's type
+  // information ignores arguments beyond it and reports success, so a write
+  // with more arguments than that is refused here.
+  if (params && (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) && params->cArgs > 1) {
+    return DISP_E_BADPARAMCOUNT;
+  }
   return FDispatchInfo->Invoke(static_cast<IWBA003_4*>(this), dispid, flags, params, result,
                                exception, argError);
 }

@@ -42,7 +42,7 @@ class TfmConnect : public TPage, private TConnectHost {
     btnStart = AddControl(L"BUTTON", L"Начать", BS_DEFPUSHBUTTON | WS_TABSTOP, 240, 8, 75, 25, idStart);
     btnStop = AddControl(L"BUTTON", L"Прервать", BS_PUSHBUTTON | WS_TABSTOP, 240, 40, 75, 25, idStop);
     EnableWindow(btnStop, FALSE);
-    AddControl(L"STATIC", L"", SS_ETCHEDFRAME, 8, 8, 225, 169, 0);
+    AddFrame(8, 8, 225, 169);
     lblRepCount = AddRow(L"Количество повторов:", 16);
     lblErrCount = AddRow(L"Количество ошибок:", 40);
     lblTxSpeed = AddRow(L"Скорость, команд/c:", 64);
@@ -58,6 +58,16 @@ class TfmConnect : public TPage, private TConnectHost {
   }
 
  private:
+  // The bevel around the labels as four etched lines: a static frame would
+  // cover the labels' background, which the page (clipping its children)
+  // then never paints.
+  void AddFrame(int x, int y, int w, int h) {
+    AddControl(L"STATIC", L"", SS_ETCHEDHORZ, x, y, w, 2, 0);
+    AddControl(L"STATIC", L"", SS_ETCHEDHORZ, x, y + h - 2, w, 2, 0);
+    AddControl(L"STATIC", L"", SS_ETCHEDVERT, x, y, 2, h, 0);
+    AddControl(L"STATIC", L"", SS_ETCHEDVERT, x + w - 2, y, 2, h, 0);
+  }
+
   // A caption at left 16 and its value label, designed "0", at left 144.
   HWND AddRow(const wchar_t* caption, int top) {
     AddControl(L"STATIC", caption, SS_LEFT, 16, top, 126, 16, 0);

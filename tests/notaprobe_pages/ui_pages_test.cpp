@@ -27,6 +27,9 @@ class SettingsEnvironment : public ::testing::Environment {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     TNotarel2 driver;
     driver.SetLong(kDispPortNumber, EmulatorCom());
+    // The first built-in country, in which bill code 102 is worth 500.
+    driver.SetLong(kDispCountryIndex, 0);
+    ASSERT_TRUE(driver.Call(&IWBA003_4::CountryByIndex, L"CountryByIndex"));
     ASSERT_TRUE(driver.Call(&IWBA003_4::SaveParams, L"SaveParams"))
         << Narrow(driver.GetString(kDispResultDescription));
   }
@@ -188,7 +191,7 @@ TEST_F(UiPages, PollingPageShowsBillsAndReturnsOneWhenAcceptingIsCleared) {
       },
       20000))
       << Narrow(uiprobe::Text(memo));
-  EXPECT_EQ(MemoLines(memo)[0].rfind(L"Купюра: ", 0), 0u) << Narrow(uiprobe::Text(memo));
+  EXPECT_EQ(MemoLines(memo)[0].rfind(L"Купюра: 500 ", 0), 0u) << Narrow(uiprobe::Text(memo));
 
   uiprobe::Click(accept);
   ASSERT_TRUE(uiprobe::WaitUntil([&] { return !Checked(accept); }, 10000));

@@ -117,8 +117,10 @@ class TfmAbout {
     for (const std::wstring& line : lines) {
       SendMessageW(versions, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
-    ui::CenterWindow(FHandle, owner);
-    ui::RunModal(FHandle, owner, FDone, FResult);
+    // A child window as owner stands for the window it sits in.
+    HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
+    ui::CenterWindow(FHandle, root);
+    ui::RunModal(FHandle, root, FDone, FResult);
   }
 
  private:

@@ -87,7 +87,9 @@ void TfmFind::ShowModal(HWND owner) {
   if (!FHandle) throw TComError(HRESULT_FROM_WIN32(GetLastError()), "TfmFind");
   SetWindowLongPtrW(FHandle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   RememberPortParams();
-  ui::RunModal(FHandle, owner, FDone, FModalResult);
+  // The owner may be a child window (the property page); the whole window it
+  // sits in is what a modal dialog keeps the user away from.
+  ui::RunModal(FHandle, owner ? GetAncestor(owner, GA_ROOT) : nullptr, FDone, FModalResult);
   RestorePortParams();
 }
 

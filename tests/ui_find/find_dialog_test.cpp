@@ -157,7 +157,22 @@ TEST_F(FindDialog, ClosingWithoutASearchLeavesThePortAsItWas) {
   ASSERT_EQ(control_->OpenPort(&opened), S_OK);
   ASSERT_EQ(opened, VARIANT_TRUE);
   Show([&](const TFindWindows& w) { uiprobe::Key(w.List, VK_ESCAPE); });
-  Show([&](const TFindWindows& w) { uiprobe::Click(w.Close); });
+  // Owned by a child window, as the property page opens it: the window the
+  // child sits in is off while the dialog is open.
+  HWND frame = CreateWindowExW(0, L"STATIC", L"Рамка", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
+                               300, nullptr, nullptr, nullptr, nullptr);
+  HWND page = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 200, 100, frame,
+                              nullptr, nullptr, nullptr);
+  ASSERT_TRUE(frame && page);
+  ASSERT_EQ(control_->put_ParentWnd(static_cast<LONG>(reinterpret_cast<INT_PTR>(page))), S_OK);
+  bool frameDisabled = false;
+  Show([&](const TFindWindows& w) {
+    frameDisabled = !uiprobe::IsEnabled(frame);
+    uiprobe::Click(w.Close);
+  });
+  EXPECT_TRUE(frameDisabled);
+  EXPECT_TRUE(uiprobe::IsEnabled(frame));
+  DestroyWindow(frame);
   EXPECT_EQ(Long(&IWBA003_4::get_PortNumber), EmulatorPort());
   EXPECT_EQ(Long(&IWBA003_4::get_BaudRate), 19200);
   EXPECT_EQ(PortOpened(), VARIANT_TRUE);

@@ -202,6 +202,7 @@ TEST(NotaprobeMainWindow, ClosingWhilePollingRunsEndsTheProgram) {
   ASSERT_NE(app.Main(), nullptr);
   HWND poll = app.SelectPage(4, L"Опрос");
   ASSERT_NE(poll, nullptr);
+  app.Press(poll, L"Разрешить");  // BillEnabled: the driver takes bills
   app.Press(poll, L"Начать");
   HWND stop = app.Button(poll, L"Остановить");
   ASSERT_TRUE(uiprobe::WaitUntil([&] { return stop && uiprobe::IsEnabled(stop); }, 20000));

@@ -103,7 +103,6 @@ TEST_F(FindDialog, SearchListsEveryPortAndEnterOnTheDeviceHandsBackItsPortAndSpe
     uiprobe::Select(w.BaudRate, 1);
     uiprobe::Click(w.Start);
     ASSERT_TRUE(w.WaitSearchEnd(kSearchTimeoutMs));
-    EXPECT_TRUE(Screenshot(w.Dialog, L"find_after_search.png"));
     const auto ports = w.Ports();
     const auto results = w.Results();
     ASSERT_EQ(ports.size(), kPorts);
@@ -118,6 +117,7 @@ TEST_F(FindDialog, SearchListsEveryPortAndEnterOnTheDeviceHandsBackItsPortAndSpe
     }
     EXPECT_FALSE(uiprobe::IsVisible(w.Animate));
     w.SelectRow(static_cast<int>(EmulatorPort() - 1));
+    EXPECT_TRUE(Screenshot(w.Dialog, L"find_after_search.png"));
     uiprobe::Key(w.List, VK_RETURN);
   });
   EXPECT_EQ(Long(&IWBA003_4::get_PortNumber), EmulatorPort());

@@ -123,6 +123,7 @@ void TFindWindows::SelectRow(int row) const {
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(List, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  SendMessageW(List, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
 void TFindWindows::DoubleClickRow(int row) const {

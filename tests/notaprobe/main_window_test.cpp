@@ -18,23 +18,25 @@ const wchar_t* const kCaptions[] = {L"Прием купюр", L"Команды",
                                     L"Настройки",   L"Опрос",          L"Проверка связи",
                                     L"Поиск устройства"};
 
-// Top-level windows of `pid` other than `main`, visible.
+struct TOtherWindow {
+  DWORD Pid;
+  HWND Main;
+  HWND Found;
+};
+
+BOOL CALLBACK FindOtherWindow(HWND wnd, LPARAM lp) {
+  auto search = reinterpret_cast<TOtherWindow*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(wnd, &owner);
+  if (owner != search->Pid || wnd == search->Main || !IsWindowVisible(wnd)) return TRUE;
+  search->Found = wnd;
+  return FALSE;
+}
+
+// A visible top-level window of `pid` other than `main`.
 HWND OtherWindow(DWORD pid, HWND main) {
-  struct TSearch {
-    DWORD Pid;
-    HWND Main;
-    HWND Found;
-  } search{pid, main, nullptr};
-  EnumWindows(
-      [](HWND wnd, LPARAM lp) -> BOOL {
-        auto s = reinterpret_cast<TSearch*>(lp);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(wnd, &owner);
-        if (owner != s->Pid || wnd == s->Main || !IsWindowVisible(wnd)) return TRUE;
-        s->Found = wnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TOtherWindow search{pid, main, nullptr};
+  EnumWindows(FindOtherWindow, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
 

@@ -53,11 +53,14 @@ TOleError TOleError::FromResult(HRESULT hr, const wchar_t* what) {
     info->Release();
   }
   if (text.empty()) text = SystemMessage(hr);
+  // The usual reason the control cannot be created, for systems whose
+  // message table lacks it.
+  if (text.empty() && hr == REGDB_E_CLASSNOTREG) text = L"Класс не зарегистрирован";
+  if (text.empty()) text = L"Ошибка";
   wchar_t code[16];
   swprintf(code, 16, L"%08lX", static_cast<unsigned long>(hr));
   std::wstring message = what ? std::wstring(what) + L": " : std::wstring();
-  message += text.empty() ? std::wstring(L"ошибка ") + code : text;
-  return TOleError(hr, message + L" (" + code + L")");
+  return TOleError(hr, message + text + L" (" + code + L")");
 }
 
 void ShowError(HWND owner, const std::exception& error) {

@@ -38,11 +38,11 @@ TEST(NotaprobeWithoutControl, ShowsTheErrorAndEnds) {
     HWND box = uiprobe::WaitForWindow(kTitle, L"#32770", info.dwProcessId, 20000);
     EXPECT_NE(box, nullptr) << "no message box";
     if (box) {
-      // The text names the control that could not be created.
-      bool named = false;
-      for (HWND child : uiprobe::Children(box, L"Static"))
-        if (uiprobe::Text(child).find(L"Notarel2") != std::wstring::npos) named = true;
-      EXPECT_TRUE(named);
+      // The text names the control that could not be created and why.
+      std::wstring text;
+      for (HWND child : uiprobe::Children(box, L"Static")) text += uiprobe::Text(child);
+      EXPECT_NE(text.find(L"RUDLib.Notarel2: "), std::wstring::npos) << Narrow(text);
+      EXPECT_NE(text.find(L"(80040154)"), std::wstring::npos) << Narrow(text);
       uiprobe::SaveScreenshot(box, ScreenshotPath(L"notaprobe_no_control"));
       HWND ok = uiprobe::FindChild(box, L"Button", nullptr);
       if (ok) uiprobe::Click(ok);

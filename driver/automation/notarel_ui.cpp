@@ -58,12 +58,14 @@ HRESULT STDMETHODCALLTYPE TNotarel::ShowProperties(LONG* Value) {
   return Guard([&] { notarel::CheckHr(OpenPropertyFrame(), "ShowProperties"); });
 }
 
+// Also the "Properties" verb's action, called by containers through DoVerb:
+// it reports failures as an HRESULT and never throws.
 HRESULT TNotarel::OpenPropertyFrame() {
   TComPtr<ISpecifyPropertyPages> specify;
-  notarel::CheckHr(QueryInterface(IID_ISpecifyPropertyPages, specify.OutVoid()),
-                   "ISpecifyPropertyPages");
+  HRESULT hr = QueryInterface(IID_ISpecifyPropertyPages, specify.OutVoid());
+  if (FAILED(hr)) return hr;
   CAUUID pages{0, nullptr};
-  HRESULT hr = specify->GetPages(&pages);
+  hr = specify->GetPages(&pages);
   if (SUCCEEDED(hr) && pages.cElems > 0) {
     IUnknown* self = static_cast<IWBA003_4*>(this);
     hr = OleCreatePropertyFrame(GetActiveWindow(), 16, 16, nullptr, 1, &self, pages.cElems,

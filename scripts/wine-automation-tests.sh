@@ -3,9 +3,11 @@
 #   scripts/wine-automation-tests.sh NATIVE_BUILD_DIR WIN_BUILD_DIR
 # Registers WIN_BUILD_DIR's Notarel.dll (beside the test program) with
 # regsvr32, then runs tests/automation/notarel_automation_tests.exe, which
-# checks the registration, creates the controls, calls their members through
-# the vtable and IDispatch, reads the type library, runs a bill cycle against
-# the emulator behind COM5 and a JScript client under cscript.
+# checks the registration, creates the controls (many times over, counting
+# objects and handles), calls their members through the vtable and IDispatch
+# (bad input included), reads the type library, saves and loads a property
+# bag, runs bill cycles against the emulator behind COM5, and runs JScript and
+# VBScript clients (and a script taking events) under cscript.
 # The run uses a Russian locale, so that Wine's ANSI code page is
 # Windows-1251, the code page of the driver's texts and help strings.
 set -euo pipefail

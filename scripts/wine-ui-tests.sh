@@ -68,6 +68,10 @@ for program in "${programs[@]}"; do
     # shellcheck source=wine-emu-env.sh
     source "$scripts/wine-emu-env.sh" "$native_dir" "$win_dir" "$path"
     dir=$(dirname "$path")
+    # No window manager runs on the virtual display: Wine then draws the
+    # title bars and frames itself, so that screenshots show them.
+    "$NOTAREL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+      echo "$0: could not turn off window management; screenshots lack title bars" >&2
     echo "== regsvr32 $(basename "$dir")/Notarel.dll under Wine ($arch)"
     timeout --kill-after=10 120 "$NOTAREL_WINE" regsvr32 /s "Z:${dir//\//\\}\\Notarel.dll"
     echo "== $(basename "$path") under Wine ($arch) on a virtual display"

@@ -33,7 +33,6 @@ wchar_t DecimalSeparator() {
 class TfmConnect : public TPage, private TConnectHost {
  public:
   TfmConnect() : TPage(L"Проверка связи", kDesignWidth, kDesignHeight, true) {}
-  ~TfmConnect() override { FStopped = true; }
 
  protected:
   void CreateControls(HWND) override {

@@ -54,15 +54,6 @@ TEST_F(BillLogic, FailingCommandsLeaveTheBoxesAsTheUserSetThem) {
     EXPECT_EQ(Driver().GetBool(kDispDenomination1 + n), kOther[static_cast<size_t>(n)]) << n;
 }
 
-TEST_F(BillLogic, SilentDeviceLeavesTheBoxes) {
-  TBillLogic logic(Driver());
-  ASSERT_EQ(logic.Write(TDenominationSet::Enabled, kPattern), kPattern);
-  ASSERT_EQ(Emu("silent 5000").substr(0, 2), "OK");
-  EXPECT_EQ(logic.Read(TDenominationSet::Enabled, kAll), kAll);
-  EXPECT_NE(Driver().GetLong(kDispResultCode), 0);
-  Emu("silent 0");
-}
-
 using ParamLogic = DeviceTest;
 
 TEST_F(ParamLogic, WritesReachTheDeviceAndReadsBringItsValuesBack) {

@@ -1,5 +1,5 @@
 // The texts the pages compute without the control: the connection test's
-// labels and the polling page's number fields and event lines.
+// labels and the polling page's number fields.
 #include <gtest/gtest.h>
 
 #include "page_connect_stats.h"
@@ -60,14 +60,6 @@ TEST(PageInteger, RejectsWhatIsNotA32BitInteger) {
     EXPECT_NE(error.Message().find(L"'abc'"), std::wstring::npos);
     EXPECT_STRNE(error.what(), "");
   }
-}
-
-TEST(PollLines, EventLinesAsThePageWritesThem) {
-  EXPECT_EQ(ErrorLine(73, 162, L"Stacker motor failure"), L"Error: 73 162 Stacker motor failure");
-  EXPECT_EQ(ErrorLine(-1, -1, L"Нет связи"), L"Error: -1 -1 Нет связи");
-  EXPECT_EQ(RejectLine(23, 113, L"Insertion error"), L"Reject: 23 113 Insertion error");
-  EXPECT_EQ(BillLine(500, L"рублей"), L"Купюра: 500 рублей");
-  EXPECT_EQ(StackedLine(), L"Stacked - купюра уложена");
 }
 
 }  // namespace

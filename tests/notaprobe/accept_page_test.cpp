@@ -78,7 +78,7 @@ void Insert(notarel::EmulatorPeer& emu, int code) {
 
 // Starts a run and waits until the page has reset and enabled the device.
 void StartRun(const TNotaprobe& app, const TAcceptPage& page) {
-  app.Press(page.Page, L"Начать");
+  app.PressToStartLoop(page.Page, L"Начать");
   EXPECT_TRUE(uiprobe::WaitUntil([&] { return uiprobe::IsEnabled(page.Stop); }, 20000));
   EXPECT_FALSE(uiprobe::IsEnabled(page.Start));
   EXPECT_TRUE(WaitForTrace(page.Memo, {L"-> RESET", L"-> OK", L"-> WRITE DENOMINATION", L"-> OK",
@@ -186,7 +186,7 @@ TEST(NotaprobeAcceptPage, PortVanishingDuringARunWritesFailuresAndStopStillWorks
   uiprobe::SaveScreenshot(app.Main(), ScreenshotPath(L"notaprobe_accept_port_lost"));
 
   // A new run opens the port again (the device's new line) and reads statuses.
-  app.Press(page.Page, L"Начать");
+  app.PressToStartLoop(page.Page, L"Начать");
   EXPECT_TRUE(uiprobe::WaitUntil(
       [&] {
         std::vector<std::wstring> lines = MemoLines(page.Memo);

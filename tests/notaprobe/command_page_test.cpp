@@ -20,7 +20,7 @@ bool WaitForLines(HWND memo, const std::function<bool(const std::vector<std::wst
 void EnableDevice(const TNotaprobe& app) {
   HWND accept = app.Page(L"Прием купюр");
   HWND memo = uiprobe::FindChild(accept, L"Edit", nullptr);
-  app.Press(accept, L"Начать");
+  app.PressToStartLoop(accept, L"Начать");
   EXPECT_TRUE(WaitForLines(memo, [](const std::vector<std::wstring>& lines) {
     return ContainsInOrder(lines, {L"-> DISABLE INHIBIT", L"-> OK"});
   })) << Narrow(uiprobe::Text(memo));
@@ -116,7 +116,7 @@ TEST(NotaprobeCommandPage, StatusLoopWritesOneLinePerChangeUntilStopped) {
   HWND start = app.Button(page, L"Начать");
   HWND stop = app.Button(page, L"Прервать");
   EXPECT_FALSE(uiprobe::IsEnabled(stop));
-  app.Press(page, L"Начать");
+  app.PressToStartLoop(page, L"Начать");
   ASSERT_TRUE(uiprobe::WaitUntil([&] { return uiprobe::IsEnabled(stop); }, 20000));
   EXPECT_FALSE(uiprobe::IsEnabled(start));
   ASSERT_TRUE(WaitForLines(memo, [](const std::vector<std::wstring>& l) { return !l.empty(); }));
@@ -147,7 +147,7 @@ TEST(NotaprobeCommandPage, ClosingTheProgramDuringTheStatusLoopEndsItCleanly) {
   ASSERT_NE(app.Main(), nullptr);
   HWND page = app.SelectPage(1, L"Команды");
   HWND memo = uiprobe::FindChild(page, L"Edit", nullptr);
-  app.Press(page, L"Начать");
+  app.PressToStartLoop(page, L"Начать");
   ASSERT_TRUE(WaitForLines(memo, [](const std::vector<std::wstring>& l) { return !l.empty(); }));
   EXPECT_EQ(app.CloseAndWait(20000), 0u);
 }

@@ -150,10 +150,14 @@ HWND TNotaprobe::MainButton(const wchar_t* text) const {
 void TNotaprobe::Press(HWND parent, const wchar_t* text) const {
   HWND button = Button(parent, text);
   if (!button) return;
-  uiprobe::Click(button);
-  // A message sent after the posted click returns once the click has run.
+  // Sent, so that it returns once the click's handler has run (a message
+  // sent after a posted click could be handled before the click).
   DWORD_PTR result = 0;
-  SendMessageTimeoutW(button, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
+  SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 20000, &result);
+}
+
+void TNotaprobe::PressToStartLoop(HWND parent, const wchar_t* text) const {
+  if (HWND button = Button(parent, text)) uiprobe::Click(button);
 }
 
 }  // namespace notaprobe_test

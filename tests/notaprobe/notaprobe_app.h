@@ -53,9 +53,12 @@ class TNotaprobe {
   HWND Button(HWND parent, const wchar_t* text) const;
   // A button of the main window itself (pages have buttons of the same text).
   HWND MainButton(const wchar_t* text) const;
-  // Clicks `text` in the main window or a page and waits until the click has
-  // been handled (the process is idle again).
+  // Clicks `text` in the main window or a page and returns once the click's
+  // handler has returned.
   void Press(HWND parent, const wchar_t* text) const;
+  // Clicks a button whose handler runs a loop until stopped, and returns at
+  // once; the caller waits for what the loop shows.
+  void PressToStartLoop(HWND parent, const wchar_t* text) const;
 
   // Posts WM_CLOSE and waits for the process to end; returns its exit code
   // (STILL_ACTIVE when it did not end within `timeoutMs`).

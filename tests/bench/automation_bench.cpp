@@ -65,6 +65,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   CoInitialize(nullptr);
+  // The core alone before and after the control, so that a drift of the
+  // machine or the emulator shows as a difference between the two.
+  const auto core = [&](const char* what) {
+    notarel::TDriver driver;
+    driver.SetPortNumber(std::atoi(com));
+    Report(what, statusCount, [&] { return driver.ReadStatus(); });
+  };
+  core("ReadStatus, core directly (before)");
   IWBA003_4* control = CreateFromBesideUs();
   if (!control) {
     std::printf("cannot create the control from the Notarel.dll beside this program\n");
@@ -90,11 +98,7 @@ int main(int argc, char** argv) {
          [&] { return InvokeNoArgs(control, readStatus, DISPATCH_METHOD); });
   control->Release();
 
-  // The same exchange without the automation layer, once the control has
-  // let the port go.
-  notarel::TDriver driver;
-  driver.SetPortNumber(std::atoi(com));
-  Report("ReadStatus, core directly", statusCount, [&] { return driver.ReadStatus(); });
+  core("ReadStatus, core directly (after)");
   CoUninitialize();
   return 0;
 }

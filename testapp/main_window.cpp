@@ -234,6 +234,11 @@ void TfmMain::OnCommand(int id, int code) {
     case kClose:
       if (code == BN_CLICKED) PostMessageW(FHandle, WM_CLOSE, 0, 0);
       break;
+    case kPageDefault:
+      if (HWND button = ShownDefaultButton()) {
+        if (IsWindowEnabled(button)) SendMessageW(button, BM_CLICK, 0, 0);
+      }
+      break;
     default:
       break;
   }
@@ -249,9 +254,22 @@ LRESULT CALLBACK TfmMain::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return form->Dispatch(msg, wp, lp);
 }
 
+HWND TfmMain::ShownDefaultButton() const {
+  return IsValidPage(FPageIndex) ? FPages->Items(FPageIndex)->DefaultButton() : nullptr;
+}
+
 LRESULT TfmMain::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case DM_GETDEFID:
+      // Keyboard navigation runs on this window for the whole program, so
+      // Enter on a page reaches the page's default button through here.
+      return ShownDefaultButton() ? MAKELRESULT(kPageDefault, DC_HASDEFID) : 0;
     case WM_COMMAND:
+      // The dialog manager sends Enter on a focused page button to this
+      // window; it belongs to the page, whose identifiers may equal ours.
+      if (lp && GetParent(reinterpret_cast<HWND>(lp)) != FHandle) {
+        return SendMessageW(GetParent(reinterpret_cast<HWND>(lp)), WM_COMMAND, wp, lp);
+      }
       try {
         OnCommand(LOWORD(wp), HIWORD(wp));
       } catch (const std::exception& e) {

@@ -36,6 +36,9 @@ class TfmMain : public TSizeableForm {
     kAbout,
     kProperties,
     kClose,
+    // What the dialog manager sends for Enter when the shown page has a
+    // default button; no control carries this identifier.
+    kPageDefault = 0x7F00,
   };
   void CreateControls();
   void AddPage(std::unique_ptr<TPage> page);
@@ -43,6 +46,7 @@ class TfmMain : public TSizeableForm {
   void SelectPage(int index);
   bool IsValidPage(int index) const;
   void PagesChange();
+  HWND ShownDefaultButton() const;
   void ClearResult();
   void ListBoxClick();
   void btnAboutClick();

@@ -105,6 +105,8 @@ class TPage : public TSizeableForm {
   void EnableButtons(bool enabled) override;
   // Refreshes what the page shows from the control; nothing by default.
   virtual void UpdatePage() {}
+  // The button Enter presses while the page is shown; none by default.
+  virtual HWND DefaultButton() const { return nullptr; }
 
   // Creates the page's window, hidden, as a child of `parent`, and its controls.
   void Create(HWND parent);

@@ -33,6 +33,7 @@ wchar_t DecimalSeparator() {
 class TfmConnect : public TPage, private TConnectHost {
  public:
   TfmConnect() : TPage(L"Проверка связи", kDesignWidth, kDesignHeight, true) {}
+  HWND DefaultButton() const override { return btnStart; }
 
  protected:
   void CreateControls(HWND) override {

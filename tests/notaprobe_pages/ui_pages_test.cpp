@@ -257,6 +257,33 @@ TEST_F(UiPages, ConnectionTestCountsPassesAndStops) {
   EXPECT_EQ(Result().rfind(L"(0) ", 0), 0u) << Narrow(Result());
 }
 
+TEST_F(UiPages, EnterOnTheConnectionPageStartsTheTestAndPageCommandsReachThePage) {
+  HWND page = app_->SelectPage(5, L"Проверка связи");
+  ASSERT_NE(page, nullptr);
+  HWND passes = ValueOf(page, L"Количество повторов:");
+  HWND start = Button(page, L"Начать");
+  HWND stopOnError = uiprobe::FindChild(page, L"Button", L"Остановка при ошибке");
+  ASSERT_TRUE(passes && start && stopOnError);
+  // Enter in a control of the page that is not a button: the default button.
+  uiprobe::Key(stopOnError, VK_RETURN);
+  ASSERT_TRUE(uiprobe::WaitUntil([&] { return Number(passes) >= 3; }, 20000))
+      << Narrow(uiprobe::Text(passes));
+  Press(page, L"Прервать");
+  ASSERT_TRUE(uiprobe::WaitUntil([&] { return uiprobe::IsEnabled(start); }, 10000));
+  EXPECT_FALSE(Checked(stopOnError));
+
+  // Enter on a focused page button: the dialog manager sends the button's
+  // command to the main window, which must hand it to the page (the page's
+  // identifiers may equal the main window's own).
+  const int before = Number(passes);
+  PostMessageW(app_->Main(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(start), BN_CLICKED),
+               reinterpret_cast<LPARAM>(start));
+  ASSERT_TRUE(uiprobe::WaitUntil([&] { return !uiprobe::IsEnabled(start); }, 10000));
+  Press(page, L"Прервать");
+  ASSERT_TRUE(uiprobe::WaitUntil([&] { return uiprobe::IsEnabled(start); }, 10000));
+  EXPECT_NE(Number(passes), before);
+}
+
 TEST_F(UiPages, ConnectionTestCountsFailuresAndGoesOnAfterSilenceAndHangUp) {
   HWND page = app_->SelectPage(5, L"Проверка связи");
   ASSERT_NE(page, nullptr);

@@ -215,6 +215,9 @@ template <typename F>
 void TfmFind::Guarded(F handler) {
   try {
     handler();
+  } catch (const TComError& error) {
+    MessageBoxW(FHandle, ComErrorMessage(error.Result(), error.what()).c_str(), kCaption,
+                MB_OK | MB_ICONERROR);
   } catch (const std::exception& error) {
     MessageBoxW(FHandle, AnsiToWide(error.what()).c_str(), kCaption, MB_OK | MB_ICONERROR);
   }

@@ -1,6 +1,7 @@
 #include "member_guard.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <new>
 
 #include "Notarel_h.h"
@@ -14,6 +15,41 @@ void CheckHr(HRESULT hr, const char* what) {
   char text[128];
   std::snprintf(text, sizeof text, "%s failed (0x%08lX)", what, static_cast<unsigned long>(hr));
   throw TComError(hr, text);
+}
+
+namespace {
+
+std::wstring PostedDescription() {
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) != S_OK || !info) return std::wstring();
+  BSTR description = nullptr;
+  info->GetDescription(&description);
+  info->Release();
+  std::wstring text = description ? std::wstring(description, SysStringLen(description)) : std::wstring();
+  SysFreeString(description);
+  return text;
+}
+
+std::wstring SystemMessage(HRESULT hr) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+std::wstring ComErrorMessage(HRESULT hr, const std::string& what) {
+  std::wstring text = PostedDescription();
+  if (text.empty()) text = SystemMessage(hr);
+  if (text.empty()) text = AnsiToWide(what);
+  wchar_t code[16];
+  std::swprintf(code, 16, L" (0x%08lX)", static_cast<unsigned long>(hr));
+  return text + code;
 }
 
 HRESULT ReportMemberError(HRESULT hr, const std::string& message, const wchar_t* progId) {

@@ -23,6 +23,11 @@ class TComError : public std::runtime_error {
 // Throws TComError when hr is a failure; `what` names the call.
 void CheckHr(HRESULT hr, const char* what);
 
+// What to show a user for a member call that failed with hr: the description
+// the callee posted with it (GetErrorInfo, which takes the record), else the
+// system's message for hr, else `what`; followed by hr in hexadecimal.
+std::wstring ComErrorMessage(HRESULT hr, const std::string& what);
+
 // Posts the error-info record and returns hr. The message is 8-bit text in
 // the ANSI code page, like every text of the driver.
 HRESULT ReportMemberError(HRESULT hr, const std::string& message, const wchar_t* progId);

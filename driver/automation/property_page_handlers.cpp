@@ -12,32 +12,10 @@ namespace {
 
 const int kButtons[] = {idBtnConnect, idBtnFind, idBtnSetDefaults, idBtnAbout};
 
-// The description the control posted with its failing HRESULT, else the
-// system's message for the HRESULT.
-std::wstring ErrorText(HRESULT hr) {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) == S_OK && info) {
-    TBstr description;
-    info->GetDescription(description.Out());
-    info->Release();
-    if (description.Get() && *description.Get()) return description.Get();
-  }
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-  return text;
-}
-
 }  // namespace
 
 void TfmPage::ShowError(HRESULT hr, const std::string& what) {
-  std::wstring text = ErrorText(hr);
-  if (text.empty()) text = AnsiToWide(what);
-  text += ui::Format(L" (0x%08lX)", static_cast<unsigned long>(hr));
+  const std::wstring text = ComErrorMessage(hr, what);
   const HWND owner = FWindow ? GetAncestor(FWindow, GA_ROOT) : GetActiveWindow();
   MessageBoxW(owner, text.c_str(), kPageCaption, MB_OK | MB_ICONERROR);
 }

@@ -11,18 +11,23 @@ namespace {
 
 constexpr int kWaitMs = 20000;
 
+struct TOtherWindow {
+  HWND dialog;
+  HWND found;
+};
+
+BOOL CALLBACK FindOtherWindow(HWND wnd, LPARAM param) {
+  auto* find = reinterpret_cast<TOtherWindow*>(param);
+  if (wnd == find->dialog || !IsWindowVisible(wnd)) return TRUE;
+  find->found = wnd;
+  return FALSE;
+}
+
 // A visible top-level window of the dialog's thread other than the dialog.
 HWND OtherWindowOf(HWND dialog) {
-  struct TFind {
-    HWND dialog;
-    HWND found;
-  } find{dialog, nullptr};
-  EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), [](HWND wnd, LPARAM param) -> BOOL {
-    auto* f = reinterpret_cast<TFind*>(param);
-    if (wnd == f->dialog || !IsWindowVisible(wnd)) return TRUE;
-    f->found = wnd;
-    return FALSE;
-  }, reinterpret_cast<LPARAM>(&find));
+  TOtherWindow find{dialog, nullptr};
+  EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), FindOtherWindow,
+                    reinterpret_cast<LPARAM>(&find));
   return find.found;
 }
 

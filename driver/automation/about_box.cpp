@@ -41,14 +41,6 @@ void ShellOpen(const std::wstring& target) {
 
 LinkOpener g_opener = &ShellOpen;
 
-HINSTANCE OwnModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&OwnModule), &module);
-  return module;
-}
-
 HFONT VariantOfDialogFont(bool bold, bool underline) {
   LOGFONTW font{};
   GetObjectW(ui::DialogFont(), sizeof(font), &font);
@@ -89,26 +81,18 @@ void DrawEmblem(HDC dc, const RECT& rect) {
   DeleteObject(paper);
 }
 
-class TfmAbout {
+class TfmAbout : public ui::TDialogForm {
  public:
   TfmAbout() = default;
   TfmAbout(const TfmAbout&) = delete;
   TfmAbout& operator=(const TfmAbout&) = delete;
-  ~TfmAbout() {
+  ~TfmAbout() override {
     if (FHandle) DestroyWindow(FHandle);
     if (FBoldFont) DeleteObject(FBoldFont);
     if (FLinkFont) DeleteObject(FLinkFont);
   }
 
-  bool Create() {
-    alignas(4) WORD buffer[sizeof(DLGTEMPLATE) / sizeof(WORD) + 3] = {};
-    DLGTEMPLATE tpl{};
-    tpl.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    std::memcpy(buffer, &tpl, sizeof(tpl));
-    CreateDialogIndirectParamW(OwnModule(), reinterpret_cast<DLGTEMPLATE*>(buffer), nullptr,
-                               DialogProc, reinterpret_cast<LPARAM>(this));
-    return FHandle != nullptr;
-  }
+  bool Create() { return CreateDialogWindow(); }
 
   void Show(HWND owner, const std::wstring& title, const std::vector<std::wstring>& lines) {
     SetWindowLongPtrW(FHandle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
@@ -124,23 +108,10 @@ class TfmAbout {
   }
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_INITDIALOG) {
-      auto* self = reinterpret_cast<TfmAbout*>(lParam);
-      SetWindowLongPtrW(wnd, DWLP_USER, lParam);
-      self->FHandle = wnd;
-      self->CreateComponents();
-      return FALSE;
-    }
-    auto* self = reinterpret_cast<TfmAbout*>(GetWindowLongPtrW(wnd, DWLP_USER));
-    return self ? self->HandleMessage(msg, wParam, lParam) : FALSE;
-  }
-
-  void CreateComponents();
-  INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void CreateComponents() override;
+  INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   bool IsLink(HWND wnd) const { return wnd && (wnd == FWebLink || wnd == FMailLink); }
 
-  HWND FHandle = nullptr;
   HWND FWebLink = nullptr;
   HWND FMailLink = nullptr;
   HFONT FBoldFont = nullptr;

@@ -31,14 +31,6 @@ const wchar_t kCaption[] = L"Поиск оборудования";
 const wchar_t kListViewSelf[] = L"NotarelFindDialog";
 
 // The module this code is linked into, for the dialog's instance handle.
-HINSTANCE OwnModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&OwnModule), &module);
-  return module;
-}
-
 void AddColumn(HWND list, int index, const wchar_t* title, int width) {
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -76,33 +68,13 @@ TfmFind::~TfmFind() {
 }
 
 void TfmFind::ShowModal(HWND owner) {
-  // An empty template of the system's dialog class: menu, class and title
-  // are empty; the components are created at WM_INITDIALOG.
-  alignas(4) WORD buffer[sizeof(DLGTEMPLATE) / sizeof(WORD) + 3] = {};
-  DLGTEMPLATE tpl{};
-  tpl.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  std::memcpy(buffer, &tpl, sizeof(tpl));
-  CreateDialogIndirectParamW(OwnModule(), reinterpret_cast<DLGTEMPLATE*>(buffer), nullptr,
-                             DialogProc, reinterpret_cast<LPARAM>(this));
-  if (!FHandle) throw TComError(HRESULT_FROM_WIN32(GetLastError()), "TfmFind");
+  if (!CreateDialogWindow()) throw TComError(HRESULT_FROM_WIN32(GetLastError()), "TfmFind");
   SetWindowLongPtrW(FHandle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   RememberPortParams();
   // The owner may be a child window (the property page); the whole window it
   // sits in is what a modal dialog keeps the user away from.
   ui::RunModal(FHandle, owner ? GetAncestor(owner, GA_ROOT) : nullptr, FDone, FModalResult);
   RestorePortParams();
-}
-
-INT_PTR CALLBACK TfmFind::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<TfmFind*>(lParam);
-    SetWindowLongPtrW(wnd, DWLP_USER, lParam);
-    self->FHandle = wnd;
-    self->CreateComponents();
-    return FALSE;
-  }
-  auto* self = reinterpret_cast<TfmFind*>(GetWindowLongPtrW(wnd, DWLP_USER));
-  return self ? self->HandleMessage(msg, wParam, lParam) : FALSE;
 }
 
 INT_PTR TfmFind::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -8,15 +8,16 @@
 
 #include "Notarel_h.h"
 #include "find_dialog_animation.h"
+#include "win_ui.h"
 
 namespace notarel {
 
-class TfmFind {
+class TfmFind : public ui::TDialogForm {
  public:
   explicit TfmFind(IWBA003_4* driver);
   TfmFind(const TfmFind&) = delete;
   TfmFind& operator=(const TfmFind&) = delete;
-  ~TfmFind();
+  ~TfmFind() override;
 
   // Creates the window owned by `owner`, remembers the port parameters, runs
   // the dialog until it closes, writes the parameters back and destroys it.
@@ -30,10 +31,9 @@ class TfmFind {
     LONG BaudRate;
   };
 
-  static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ListViewProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  void CreateComponents();
+  INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void CreateComponents() override;
   void HandleCommand(int id);
   void HandleListNotify(const NMHDR* header);
 
@@ -66,7 +66,6 @@ class TfmFind {
   int FModalResult = 0;
   std::vector<TRowData> FRows;
 
-  HWND FHandle = nullptr;
   HWND lblBaudRate = nullptr;
   HWND cbBaudRate = nullptr;
   HWND btnStart = nullptr;

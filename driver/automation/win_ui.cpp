@@ -2,6 +2,7 @@
 #include "win_ui.h"
 
 #include <cstdarg>
+#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -27,6 +28,38 @@ bool DialogMessage(MSG& msg) {
 }
 
 }  // namespace
+
+HINSTANCE OwnModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&OwnModule), &module);
+  return module;
+}
+
+bool TDialogForm::CreateDialogWindow() {
+  // An empty template: no menu, the system's dialog class, no title; the
+  // components come at WM_INITDIALOG.
+  alignas(4) WORD buffer[sizeof(DLGTEMPLATE) / sizeof(WORD) + 3] = {};
+  DLGTEMPLATE tpl{};
+  tpl.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  std::memcpy(buffer, &tpl, sizeof(tpl));
+  CreateDialogIndirectParamW(OwnModule(), reinterpret_cast<DLGTEMPLATE*>(buffer), nullptr,
+                             DialogProc, reinterpret_cast<LPARAM>(this));
+  return FHandle != nullptr;
+}
+
+INT_PTR CALLBACK TDialogForm::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<TDialogForm*>(lParam);
+    SetWindowLongPtrW(wnd, DWLP_USER, lParam);
+    self->FHandle = wnd;
+    self->CreateComponents();
+    return FALSE;
+  }
+  auto* self = reinterpret_cast<TDialogForm*>(GetWindowLongPtrW(wnd, DWLP_USER));
+  return self ? self->HandleMessage(msg, wParam, lParam) : FALSE;
+}
 
 int Scale(int px) { return MulDiv(px, ScreenDpi(), 96); }
 

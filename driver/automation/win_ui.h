@@ -31,6 +31,28 @@ void SetText(HWND wnd, const std::wstring& text);
 // swprintf into a string.
 std::wstring Format(const wchar_t* fmt, ...);
 
+// The module (DLL or program) this code is linked into.
+HINSTANCE OwnModule();
+
+// A window of the system's dialog class made from an empty template (modal
+// frame, caption, system menu); the form creates its components when the
+// dialog is initialised and handles its messages.
+class TDialogForm {
+ public:
+  virtual ~TDialogForm() = default;
+
+ protected:
+  // Creates the hidden dialog; true with FHandle set, false on failure.
+  bool CreateDialogWindow();
+  virtual void CreateComponents() = 0;
+  virtual INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+
+  HWND FHandle = nullptr;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+};
+
 // Handles every pending message, with the keyboard navigation of the
 // top-level window each message is for. A WM_QUIT met is posted again, so
 // that the outer message loop still ends.

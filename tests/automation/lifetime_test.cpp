@@ -62,11 +62,11 @@ TEST(HandleCount, SeesEveryHandleOpenedAndClosed) {
 }
 
 // The handle count once it has settled at or below `limit`: a polling thread
-// asked to stop may still be ending (its handle goes with it), so wait for
-// that rather than for a time.
+// asked to stop may still be ending (its handle goes with it), and on a busy
+// machine that takes a while, so wait for that rather than for a time.
 DWORD SettledHandleCount(DWORD limit) {
   DWORD count = HandleCount();
-  for (int i = 0; i < 100 && count > limit; ++i) {
+  for (int i = 0; i < 300 && count > limit; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     count = HandleCount();
   }
@@ -110,6 +110,12 @@ struct LifetimeCase {
   Use use;
   int times;
   const char* name;
+  // Handles that may be created once per process and kept: the thread
+  // runtime's process-wide locks get their wait event the first time two
+  // threads meet on them, which with polling depends on the machine's load
+  // (a contended std::mutex measured under Wine: one more handle, for good).
+  // A handle lost per round shows as `times` handles, far above this.
+  DWORD oneTimeHandles;
 };
 
 std::string CaseName(const ::testing::TestParamInfo<LifetimeCase>& test) { return test.param.name; }
@@ -135,18 +141,19 @@ TEST_P(Lifetime, RepeatedCreationLeavesNoObjectAndNoHandleBehind) {
     ASSERT_FALSE(HasFatalFailure()) << "round " << i;
   }
   EXPECT_EQ(canUnload(), S_OK) << "an object of the module is still alive";
-  const DWORD after = SettledHandleCount(before);
-  EXPECT_LE(after, before) << c.times << " rounds left " << (after - before) << " handles";
+  const DWORD after = SettledHandleCount(before + c.oneTimeHandles);
+  EXPECT_LE(after, before + c.oneTimeHandles)
+      << c.times << " rounds left " << (after - before) << " handles";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BothClasses, Lifetime,
-    ::testing::Values(LifetimeCase{&CLSID_Notarel, Use::Nothing, 300, "NotarelWithoutCore"},
-                      LifetimeCase{&CLSID_Notarel2, Use::Nothing, 300, "Notarel2WithoutCore"},
-                      LifetimeCase{&CLSID_Notarel, Use::Core, 300, "NotarelWithCore"},
-                      LifetimeCase{&CLSID_Notarel2, Use::Core, 300, "Notarel2WithCore"},
-                      LifetimeCase{&CLSID_Notarel, Use::Polling, 25, "NotarelPolling"},
-                      LifetimeCase{&CLSID_Notarel2, Use::Polling, 25, "Notarel2Polling"}),
+    ::testing::Values(LifetimeCase{&CLSID_Notarel, Use::Nothing, 300, "NotarelWithoutCore", 0},
+                      LifetimeCase{&CLSID_Notarel2, Use::Nothing, 300, "Notarel2WithoutCore", 0},
+                      LifetimeCase{&CLSID_Notarel, Use::Core, 300, "NotarelWithCore", 0},
+                      LifetimeCase{&CLSID_Notarel2, Use::Core, 300, "Notarel2WithCore", 0},
+                      LifetimeCase{&CLSID_Notarel, Use::Polling, 25, "NotarelPolling", 2},
+                      LifetimeCase{&CLSID_Notarel2, Use::Polling, 25, "Notarel2Polling", 2}),
     CaseName);
 
 }  // namespace

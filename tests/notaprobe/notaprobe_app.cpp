@@ -149,11 +149,7 @@ HWND TNotaprobe::MainButton(const wchar_t* text) const {
 
 void TNotaprobe::Press(HWND parent, const wchar_t* text) const {
   HWND button = Button(parent, text);
-  if (!button) return;
-  // Sent, so that it returns once the click's handler has run (a message
-  // sent after a posted click could be handled before the click).
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 20000, &result);
+  if (button) uiprobe::ClickAndWait(button, 20000);
 }
 
 void TNotaprobe::PressToStartLoop(HWND parent, const wchar_t* text) const {

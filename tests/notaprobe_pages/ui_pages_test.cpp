@@ -64,12 +64,10 @@ class UiPages : public ::testing::Test {
   }
   std::wstring Result() const { return app_->ResultTexts().at(0); }
   HWND Button(HWND page, const wchar_t* text) const { return app_->Button(page, text); }
-  // A click sent, not posted: it returns once the button's handler has run.
   // Only for handlers that neither loop nor open a modal window.
   static void PressNow(HWND button) {
     ASSERT_NE(button, nullptr);
-    DWORD_PTR ignored = 0;
-    ASSERT_NE(SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &ignored), 0);
+    ASSERT_TRUE(uiprobe::ClickAndWait(button, 60000));
   }
   void Press(HWND page, const wchar_t* text) const { PressNow(Button(page, text)); }
   void Shot(const wchar_t* name) const {

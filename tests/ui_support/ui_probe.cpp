@@ -166,6 +166,11 @@ std::vector<std::wstring> ListViewRows(HWND listview, int column) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+bool ClickAndWait(HWND button, unsigned timeoutMs) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
 void Select(HWND wnd, int index) {
   const bool combo = IsCombo(wnd);
   Send(wnd, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);

@@ -37,6 +37,10 @@ std::vector<std::wstring> ListViewRows(HWND listview, int column);
 // A user's actions. Click and Key are posted, so they also work when the
 // action opens a modal window; Select and SetEditText are sent.
 void Click(HWND button);
+// A click sent, not posted: returns once the button's handler has run (a
+// handler that loops pumping messages included), false after `timeoutMs`.
+// A message sent after a posted click could be handled before the click.
+bool ClickAndWait(HWND button, unsigned timeoutMs);
 void Select(HWND listOrCombo, int index);
 void SetEditText(HWND edit, const std::wstring& text);
 void Key(HWND wnd, UINT vk);

@@ -69,13 +69,6 @@ long BillValueBefore(const std::vector<std::wstring>& lines, size_t before) {
   return value;
 }
 
-// Inserts a bill once the device takes one (it must be enabled by then).
-void Insert(notarel::EmulatorPeer& emu, int code) {
-  std::string line = "insert " + std::to_string(code);
-  EXPECT_TRUE(uiprobe::WaitUntil([&] { return emu.Command(line).substr(0, 2) == "OK"; }, 20000))
-      << line;
-}
-
 // Starts a run and waits until the page has reset and enabled the device.
 void StartRun(const TNotaprobe& app, const TAcceptPage& page) {
   app.PressToStartLoop(page.Page, L"Начать");

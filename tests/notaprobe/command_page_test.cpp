@@ -29,12 +29,6 @@ void EnableDevice(const TNotaprobe& app) {
   EXPECT_TRUE(uiprobe::WaitUntil([&] { return uiprobe::IsEnabled(start); }, 20000));
 }
 
-void Insert(notarel::EmulatorPeer& emu, int code) {
-  std::string line = "insert " + std::to_string(code);
-  EXPECT_TRUE(uiprobe::WaitUntil([&] { return emu.Command(line).substr(0, 2) == "OK"; }, 20000))
-      << line;
-}
-
 }  // namespace
 
 TEST(NotaprobeCommandPage, StatusOfABillInEscrowShowsThreeLines) {

@@ -61,6 +61,12 @@ HWND FindChildStartingWith(HWND parent, const wchar_t* cls, const std::wstring& 
   return nullptr;
 }
 
+void Insert(notarel::EmulatorPeer& emu, int code) {
+  const std::string line = "insert " + std::to_string(code);
+  EXPECT_TRUE(uiprobe::WaitUntil([&] { return emu.Command(line).substr(0, 2) == "OK"; }, 20000))
+      << line;
+}
+
 TNotaprobe::TNotaprobe() {
   std::wstring folder = ProgramFolder();
   std::wstring command = L"\"" + folder + L"\\Notaprobe.exe\"";

@@ -26,6 +26,9 @@ bool ContainsInOrder(const std::vector<std::wstring>& lines,
 std::string Narrow(const std::wstring& text);
 // The first descendant of class `cls` whose text begins with `prefix`.
 HWND FindChildStartingWith(HWND parent, const wchar_t* cls, const std::wstring& prefix);
+// Inserts a bill into the emulator once the device takes one (it must be
+// enabled by then); a test failure when it does not within a while.
+void Insert(notarel::EmulatorPeer& emu, int code);
 
 class TNotaprobe {
  public:

@@ -11,10 +11,9 @@ namespace notarel {
 TDriver::TDriver() : fileName_(SettingsFileNameFor(ModulePath())) {}
 
 TDriver::~TDriver() {
+  // Stops the loop and tells the device to inhibit: it must stop accepting
+  // bills once nobody listens for them.
   StopPolling();
-  // The device must stop accepting bills once nobody listens for them.
-  SetInhibitStatus(true);
-  WriteInhibitStatus();
   // The loop may still be finishing its last cycle; nothing it uses may go first.
   std::unique_lock<std::mutex> lock(pollingLock_);
   WaitForFinishingLoop(lock, false);

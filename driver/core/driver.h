@@ -179,6 +179,11 @@ class TDriver : public TComm {
 
  private:
   bool ControlCommand(std::uint8_t code);
+  // The inhibit and enable writes with the value to send given, so that a
+  // sequence of the loop or of StopPolling never sends what another thread
+  // has just stored in the field. Each stores the device's echo in the field.
+  bool SendInhibit(bool inhibit);
+  bool SendEnabledMask(std::uint8_t mask);
   // Runs one device operation under DriverLock; a failure leaves ExecTime 0.
   template <class Body>
   bool DeviceOperation(Body body);
@@ -187,10 +192,19 @@ class TDriver : public TComm {
   bool ReadDenominationReply(bool inverted);
   bool ReadOptionalSettingsReply();
   void PollLoop(TNotifyThread& thread);
+  // Runs one command of the loop under DriverLock, unless a stop has been
+  // asked: then nothing is sent or stored and the result is false.
+  template <class Body>
+  bool LoopCommand(Body body);
+  // StopPolling's two steps: the stop flag and the inhibit as one step under
+  // DriverLock, then letting the loop's thread go.
+  void StopAndInhibit();
+  void ReleaseLoop();
   // Runs the failure timer; reports once a run of failures outlasts ErrorTimeout.
   void TrackReadFailure(std::int32_t code, const std::string& text);
   void ReactToStatus(std::uint8_t status);
-  void EnableAcceptance();
+  bool InhibitAcceptance();
+  bool EnableAcceptance();
   void OfferBill();
   void PauseBetweenCycles(const TNotifyThread& thread);
   // Waits until the loop that StopPolling let go has ended. Returns true when it
@@ -235,6 +249,9 @@ class TDriver : public TComm {
   std::condition_variable loopEnded_;
   // The loop that should go on running; every other loop ends after its cycle.
   std::atomic<const TNotifyThread*> activeLoop_{nullptr};
+  // Set under DriverLock together with StopPolling's inhibit; the loop checks
+  // it under the same lock before each command, so none of its commands can
+  // follow that inhibit. Cleared only when a loop is started or revived.
   std::atomic<bool> stopRequested_{false};
   std::mutex pauseLock_;
   std::condition_variable pauseWake_;

@@ -44,10 +44,12 @@ bool TDriver::ReadOptionalSettingsReply() {
   return true;
 }
 
-bool TDriver::WriteEnabledDenominations() {
+bool TDriver::WriteEnabledDenominations() { return SendEnabledMask(DenominationMask()); }
+
+bool TDriver::SendEnabledMask(std::uint8_t mask) {
   return DeviceOperation([&] {
-    const auto mask = static_cast<std::uint8_t>(~DenominationMask());
-    return EchoCommand({0xC0, mask, 0x00}, 3) && ReadDenominationReply(true);
+    const auto inverted = static_cast<std::uint8_t>(~mask);
+    return EchoCommand({0xC0, inverted, 0x00}, 3) && ReadDenominationReply(true);
   });
 }
 
@@ -65,9 +67,11 @@ bool TDriver::ReadValidatedDenominations() {
   return DeviceOperation([&] { return EchoCommand({0x81}, 3) && ReadDenominationReply(false); });
 }
 
-bool TDriver::WriteInhibitStatus() {
+bool TDriver::WriteInhibitStatus() { return SendInhibit(InhibitStatus()); }
+
+bool TDriver::SendInhibit(bool inhibit) {
   return DeviceOperation([&] {
-    const std::uint8_t flag = InhibitStatus() ? 0x01 : 0x00;
+    const std::uint8_t flag = inhibit ? 0x01 : 0x00;
     if (!EchoCommand({0xC3, flag}, 2)) return false;
     inhibitStatus_.store(ReplyData()[1] & 1U);
     return true;

@@ -4,6 +4,7 @@
 
 #include "driver.h"
 #include "notify_thread.h"
+#include "result_codes.h"
 #include "status_tables.h"
 
 namespace notarel {
@@ -20,6 +21,9 @@ struct PollSnapshot {
 
 constexpr std::int32_t kRejectEventCode = kStatusRejecting;
 constexpr std::int32_t kFailureEventCode = kStatusFailure;
+constexpr std::uint8_t kAllDenominations = 0xFF;
+// Tries of StopPolling's inhibit when the device's answer cannot be read.
+constexpr int kStopInhibitAttempts = 3;
 
 }  // namespace
 
@@ -102,30 +106,43 @@ bool TDriver::StartPolling() {
 
 bool TDriver::StopPolling() {
   try {
-    bool wasPolling = false;
-    {
-      std::unique_lock<std::mutex> lock(pollingLock_);
-      std::unique_ptr<TNotifyThread> stopping = std::move(pollThread_);
-      if (stopping) {
-        wasPolling = true;
-        stopRequested_.store(true);
-        activeLoop_.store(nullptr);
-        // A loop let go earlier has ended by now, or is this thread's own.
-        WaitForFinishingLoop(lock, false);
-        if (!finishingThread_) finishingThread_ = std::move(stopping);
-      }
-    }
+    StopAndInhibit();
+    ReleaseLoop();
     { std::lock_guard<std::mutex> wake(pauseLock_); }
     pauseWake_.notify_all();
-    // With no loop there is nothing to stop; the device is left as it is.
-    if (wasPolling) {
-      SetInhibitStatus(true);
-      WriteInhibitStatus();  // its outcome does not change the result
-    }
-    return ClearResult();
+    return ClearResult();  // the inhibit's outcome does not change the result
   } catch (const std::exception& error) {
     return HandleException(error);
   }
+}
+
+// One step under DriverLock: the loop checks the flag under the same lock
+// before each of its commands, so once this returns no command of a stopped
+// loop can reach the device, and the inhibit sent here is the last word. With
+// no loop running the inhibit is sent all the same: a client that drives the
+// device with single commands calls this to make it safe.
+void TDriver::StopAndInhibit() {
+  std::lock_guard<std::recursive_mutex> hold(DriverLock);
+  stopRequested_.store(true);
+  activeLoop_.store(nullptr);
+  SetInhibitStatus(true);
+  // A device that answered but could not be understood is asked again; a
+  // silent one or a port that does not open is not kept waiting for.
+  for (int attempt = 0; attempt < kStopInhibitAttempts; ++attempt) {
+    if (SendInhibit(true)) break;
+    const std::int32_t code = ResultCode();
+    if (code == kResultNoLink || code == kResultPortOpenError || !PortOpened()) break;
+  }
+  SetInhibitStatus(true);
+}
+
+void TDriver::ReleaseLoop() {
+  std::unique_lock<std::mutex> lock(pollingLock_);
+  std::unique_ptr<TNotifyThread> stopping = std::move(pollThread_);
+  if (!stopping) return;
+  // A loop let go earlier has ended by now, or is this thread's own.
+  WaitForFinishingLoop(lock, false);
+  if (!finishingThread_) finishingThread_ = std::move(stopping);
 }
 
 void TDriver::PollLoop(TNotifyThread& thread) {
@@ -153,24 +170,33 @@ void TDriver::PauseBetweenCycles(const TNotifyThread& thread) {
                       [&] { return activeLoop_.load() != &thread; });
 }
 
+template <class Body>
+bool TDriver::LoopCommand(Body body) {
+  std::lock_guard<std::recursive_mutex> hold(DriverLock);
+  if (stopRequested_.load()) return false;
+  return body();
+}
+
 void TDriver::PollStep() {
   PollSnapshot shot;
-  {
-    std::lock_guard<std::recursive_mutex> hold(DriverLock);
+  const bool asked = LoopCommand([&] {
     shot.ok = ReadStatus();
     shot.status = StatusCode();
     shot.resultCode = ResultCode();
     shot.resultText = ResultDescription();
-  }
-  if (shot.ok) {
-    errorSince_.store(0);
-    ReactToStatus(shot.status);
-  } else {
-    // After a failed read the status is the last one read, not what the device
-    // says now: acting on it could offer a bill twice or reset a device that
-    // has moved on, so a failed cycle only runs the failure timer.
+    return true;
+  });
+  if (!asked) return;  // stopped: nothing was sent
+  if (!shot.ok) {
+    // A reply that could not be read is not a status: acting on it could
+    // offer a bill twice or reset a device that has moved on, and taking it
+    // as seen would make the complete reply that follows look unchanged and
+    // hide its event. A failed cycle only runs the failure timer.
     TrackReadFailure(shot.resultCode, shot.resultText);
+    return;
   }
+  errorSince_.store(0);
+  ReactToStatus(shot.status);
   lastPollStatus_.store(shot.status);
 }
 
@@ -185,24 +211,23 @@ void TDriver::TrackReadFailure(std::int32_t code, const std::string& text) {
   }
 }
 
+// The commands go through LoopCommand: after a stop the loop sends nothing
+// more, while the reports of what the device has already done still go out.
 void TDriver::ReactToStatus(std::uint8_t status) {
   const bool changed = status != lastPollStatus_.load();
   switch (status) {
     case kStatusEnable:
-      if (!BillEnabled()) {
-        SetInhibitStatus(true);
-        WriteInhibitStatus();
-      }
+      if (!BillEnabled()) LoopCommand([&] { return InhibitAcceptance(); });
       break;
     case kStatusInhibit:
-      if (BillEnabled()) EnableAcceptance();
+      if (BillEnabled()) LoopCommand([&] { return EnableAcceptance(); });
       break;
     case kStatusEscrow:
       if (BillEnabled()) OfferBill();
-      else Return();
+      else LoopCommand([&] { return Return(); });
       break;
     case kStatusVendValid:
-      Ack();
+      LoopCommand([&] { return Ack(); });
       break;
     case kStatusStacked:
       if (changed) CallHandler(onStacked_, *this);
@@ -214,7 +239,7 @@ void TDriver::ReactToStatus(std::uint8_t status) {
     case kStatusPowerUp:
     case kStatusPowerUpBillInAcceptor:
     case kStatusPowerUpBillInStacker:
-      Reset();
+      LoopCommand([&] { return Reset(); });
       break;
     case kStatusFailure:
       if (changed) CallHandler(onError_, kFailureEventCode, std::int32_t{FailureCode()},
@@ -225,23 +250,32 @@ void TDriver::ReactToStatus(std::uint8_t status) {
   }
 }
 
-void TDriver::EnableAcceptance() {
-  // Checked and sent under the lock: a StopPolling that comes meanwhile sends
-  // its inhibit after this, never before, so the device does not stay enabled.
-  std::lock_guard<std::recursive_mutex> hold(DriverLock);
-  if (stopRequested_.load()) return;
-  for (int i = 1; i <= 8; ++i) SetDenomination(i, true);
-  if (!WriteEnabledDenominations()) return;
-  SetInhibitStatus(false);
-  WriteInhibitStatus();
+bool TDriver::InhibitAcceptance() {
+  SetInhibitStatus(true);
+  return SendInhibit(true);
 }
 
+bool TDriver::EnableAcceptance() {
+  for (int i = 1; i <= 8; ++i) SetDenomination(i, true);
+  if (!SendEnabledMask(kAllDenominations)) return false;
+  SetInhibitStatus(false);
+  return SendInhibit(false);
+}
+
+// A stop that comes while the handler decides leaves the bill in escrow: the
+// stopped loop sends neither Stack1 nor Return, and the next loop offers the
+// bill again.
 void TDriver::OfferBill() {
+  std::int32_t summ = 0;
+  const bool offered = LoopCommand([&] {
+    GetBillSumm();
+    summ = BillSumm();
+    return true;
+  });
+  if (!offered) return;
   std::int16_t accept = 0;
-  GetBillSumm();
-  CallHandler(onBill_, BillSumm(), accept);
-  if (accept != 0) Stack1();
-  else Return();
+  CallHandler(onBill_, summ, accept);
+  LoopCommand([&] { return accept != 0 ? Stack1() : Return(); });
 }
 
 }  // namespace notarel

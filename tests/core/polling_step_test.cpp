@@ -177,16 +177,53 @@ TEST_F(PollingStep, AFailedReadDoesNotActOnTheOldStatus) {
   EXPECT_EQ(driver().Output(), "FC 05 11 27 56");
 }
 
-TEST_F(PollingStep, StopWithoutALoopAndStopWhoseInhibitFails) {
+// StopPolling makes the device safe also for a client that drives it with
+// single commands and never started the loop.
+TEST_F(PollingStep, StopWithoutALoopInhibitsAndStopWhoseInhibitFails) {
+  driver().SetInhibitStatus(false);
+  ASSERT_TRUE(driver().WriteInhibitStatus());
+  ASSERT_NE(peer_->Command("status").find(" inhibit=0 "), std::string::npos);
   EXPECT_TRUE(driver().StopPolling());
   EXPECT_EQ(driver().ResultCode(), 0);
-  EXPECT_EQ(driver().Output(), "");  // no loop: nothing sent
+  EXPECT_EQ(driver().Output(), "FC 06 C3 01 8D C7");
+  EXPECT_NE(peer_->Command("status").find(" inhibit=1 "), std::string::npos);
+  EXPECT_TRUE(driver().InhibitStatus());
   ASSERT_TRUE(driver().StartPolling());
   Emu("silent 100000");
   EXPECT_TRUE(driver().StopPolling());
   EXPECT_EQ(driver().ResultCode(), 0);
   EXPECT_EQ(driver().ResultDescription(), Cp("Ошибок нет"));
   EXPECT_FALSE(driver().PollingStarted());
+}
+
+// A FAILURE or REJECTING reply that holds only its status byte is a failed
+// read: it must not count as seen, or the complete replies after it would
+// look unchanged and the episode would pass without its event.
+TEST_F(PollingStep, AReplyCutShortDoesNotHideTheEpisodesEvent) {
+  struct Episode {
+    std::vector<const char*> replies;
+    const char* name;
+    std::int32_t code;
+    std::int32_t ext;
+  };
+  const Episode episodes[] = {
+      {{"reply 11", "reply 49", "reply 49 A2", "reply 49 A2", "reply 11"}, "Error", 73, 0xA2},
+      {{"reply 11", "reply 17", "reply 17 71", "reply 17 71", "reply 11"}, "Reject", 23, 0x71},
+      // Cut short in the middle: still one event for the episode.
+      {{"reply 11", "reply 49 A5", "reply 49", "reply 49 A5", "reply 11"}, "Error", 73, 0xA5},
+  };
+  driver().SetBillEnabled(true);  // so that ENABLE(HDLING) asks for nothing
+  for (const Episode& episode : episodes) {
+    events_.clear();
+    for (const char* reply : episode.replies) {
+      Emu(reply);
+      driver().PollStep();
+    }
+    ASSERT_EQ(events_.size(), 1u) << episode.replies[1] << ", " << episode.replies[2];
+    EXPECT_EQ(events_[0].name, episode.name);
+    EXPECT_EQ(events_[0].code, episode.code);
+    EXPECT_EQ(events_[0].ext, episode.ext);
+  }
 }
 
 }  // namespace

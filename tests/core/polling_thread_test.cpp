@@ -114,5 +114,31 @@ TEST_F(PollingThread, DestructionWhilePollingStopsAndInhibits) {
   }
 }
 
+// The device inhibited, its replies to the enable and inhibit writes slowed:
+// StopPolling comes at every point of the loop's enable-then-lift sequence.
+// Once it has returned, the last inhibit command the device received must be
+// inhibit-on, and nothing enabling may follow from the stopped loop (the
+// emulator's ledger, told `host stopped`, counts both).
+TEST_F(PollingThread, StopPollingLeavesTheDeviceInhibitedWhateverTheLoopWasDoing) {
+  driver().SetPollingInterval(10);
+  Emu("slow C0 100");
+  Emu("slow C3 60");
+  for (int run = 0; run < 10; ++run) {
+    Emu("host polling");
+    ASSERT_TRUE(driver().StartPolling());
+    std::this_thread::sleep_for(std::chrono::milliseconds(run * 23));
+    EXPECT_TRUE(driver().StopPolling());
+    EXPECT_EQ(driver().ResultCode(), 0);
+    Emu("host stopped");
+    EXPECT_TRUE(driver().InhibitStatus()) << run;
+  }
+  std::this_thread::sleep_for(300ms);  // a stopped loop that still sent would have by now
+  const std::string counters = peer_->Command("counters");
+  EXPECT_EQ(Counter(counters, "stops"), 10) << counters;
+  EXPECT_EQ(Counter(counters, "stop_not_inhibited"), 0) << counters;
+  EXPECT_EQ(Counter(counters, "enabled_after_stop"), 0) << counters;
+  EXPECT_NE(peer_->Command("status").find(" inhibit=1 "), std::string::npos);
+}
+
 }  // namespace
 }  // namespace notarel

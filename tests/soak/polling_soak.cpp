@@ -91,14 +91,15 @@ void SoakRun::WaitForBills(unsigned long target) {
 }
 
 // StopPolling and StartPolling from this thread while the loop runs bills,
-// with gaps from none to a few cycles, now and then longer so that bills get through.
+// at random points of the cycle (a cycle with slow replies takes some tens of
+// ms), now and then after longer so that bills get through.
 void SoakRun::StopStartPhase(TDriver& driver, unsigned long target) {
   while (BillsPut() < target) {
     for (int round = 0; round < 10; ++round) {
-      Sleep(round == 9 ? 60 : 12);
-      stopCalls_.Time([&] { driver.StopPolling(); });
+      Sleep(round == 9 ? 80 : 40);
+      stopCalls_.Time([&] { host_.Stop(driver); });
       if (timing_() % 3 == 0) Sleep(4);
-      startCalls_.Time([&] { driver.StartPolling(); });
+      startCalls_.Time([&] { host_.Start(driver); });
     }
   }
 }
@@ -107,9 +108,9 @@ void SoakRun::StopStartPhase(TDriver& driver, unsigned long target) {
 void SoakRun::DestructionPhase(unsigned long target) {
   while (BillsPut() < target) {
     auto driver = host_.MakeDriver();
-    driver->StartPolling();
+    host_.Start(*driver);
     Sleep(80);
-    destructions_.Time([&] { driver.reset(); });
+    destructions_.Time([&] { host_.Destroy(driver); });
   }
 }
 
@@ -118,14 +119,14 @@ void SoakRun::DestructionPhase(unsigned long target) {
 void SoakRun::DrainPhase() {
   WaitForBills(options_.cycles);
   auto driver = host_.MakeDriver();
-  driver->StartPolling();
+  host_.Start(*driver);
   for (;;) {
     watchdog_.Progress(ParseEmuCounters(host_.Emu("counters"))["requests"]);
     const bool idle = host_.Emu("status").find("state=0x11 ") != std::string::npos;
     if (idle && driver->LastPollStatus() == kEnabledStatus) break;
     std::this_thread::sleep_for(20ms);
   }
-  driver.reset();  // waits for the loop, so its handlers have all returned
+  host_.Destroy(driver);  // waits for the loop, so its handlers have all returned
 }
 
 void SoakRun::WriteRecord(const HostTally& tally) const {
@@ -147,12 +148,12 @@ int SoakRun::Run() {
   const auto start = Clock::now();
   watchdog_.Phase("steady polling");
   auto driver = host_.MakeDriver();
-  driver->StartPolling();
+  host_.Start(*driver);
   WaitForBills(options_.cycles / 2);
   watchdog_.Phase("StopPolling and StartPolling in quick alternation");
   StopStartPhase(*driver, options_.cycles * 3UL / 4);
   watchdog_.Phase("destruction while polling");
-  driver.reset();
+  host_.Destroy(driver);
   DestructionPhase(options_.cycles);
   watchdog_.Phase("draining");
   DrainPhase();

@@ -68,6 +68,25 @@ std::string SoakHost::Emu(const std::string& line) {
   return peer_.Command(line);
 }
 
+void SoakHost::Start(TDriver& driver) {
+  Emu("host polling");
+  driver.StartPolling();
+}
+
+void SoakHost::Stop(TDriver& driver) {
+  driver.StopPolling();
+  Emu("host stopped");
+  std::lock_guard<std::mutex> hold(tallyLock_);
+  ++tally_.stops;
+}
+
+void SoakHost::Destroy(std::unique_ptr<TDriver>& driver) {
+  driver.reset();
+  Emu("host stopped");
+  std::lock_guard<std::mutex> hold(tallyLock_);
+  ++tally_.stops;
+}
+
 HostTally SoakHost::Tally() const {
   std::lock_guard<std::mutex> hold(tallyLock_);
   return tally_;

@@ -44,6 +44,7 @@ struct HostTally {
   unsigned long resets = 0;          // Reset commands after FAILURE that succeeded
   unsigned long resetRetries = 0;    // Reset commands that failed and were sent again
   unsigned long resetsGivenUp = 0;
+  unsigned long stops = 0;           // StopPolling calls and destructions, each told to the emulator
   std::vector<BillRecord> record;
 };
 
@@ -57,6 +58,13 @@ class SoakHost {
 
   // One control line to the emulator; the handlers use the same channel.
   std::string Emu(const std::string& line);
+
+  // Polling started and stopped, and the driver destroyed, with the emulator
+  // told of each (`host polling` before, `host stopped` after), so that its
+  // ledger can check what the device was last told once the driver stopped.
+  void Start(TDriver& driver);
+  void Stop(TDriver& driver);
+  void Destroy(std::unique_ptr<TDriver>& driver);
 
   HostTally Tally() const;
 

@@ -8,7 +8,8 @@
 namespace notarel::emu {
 namespace {
 
-enum class Arg { kNone, kNumber, kStateHex, kByteList, kPowerUpKind, kOnOff, kBaud, kSoak, kAnswer };
+enum class Arg { kNone, kNumber, kStateHex, kByteList, kPowerUpKind, kOnOff, kBaud, kSoak, kAnswer,
+                 kHost, kSlow };
 
 struct VerbRule {
   const char* name;
@@ -46,6 +47,8 @@ constexpr VerbRule kVerbs[] = {
     {"quit", Verb::kQuit, Arg::kNone, 0},
     {"soak", Verb::kSoak, Arg::kSoak, 0},
     {"answer", Verb::kAnswer, Arg::kAnswer, 0},
+    {"host", Verb::kHost, Arg::kHost, 0},
+    {"slow", Verb::kSlow, Arg::kSlow, kMaxMillis},
 };
 
 int HexDigit(char c) {
@@ -132,6 +135,17 @@ std::string ParseArgument(const VerbRule& rule, const std::vector<std::string>& 
       if (!one || (first != "accept" && first != "refuse")) return "expects accept or refuse";
       cmd.on = first == "accept";
       return "";
+    case Arg::kHost:
+      if (!one || (first != "polling" && first != "stopped")) return "expects polling or stopped";
+      cmd.on = first == "polling";
+      return "";
+    case Arg::kSlow:
+      // A command byte in hex, then the extra delay of its replies in ms.
+      if (args.size() == 2 && ParseByteList({first}, cmd.bytes) &&
+          ParseNumber(args[1], rule.max, cmd.number)) {
+        return "";
+      }
+      return "expects a hex command byte and milliseconds";
   }
   return "bad argument";
 }

@@ -13,7 +13,7 @@ enum class Verb {
   kInsert, kReject, kFail, kState, kClear, kPowerUp, kRestart,
   kSilent, kGarbage, kCorrupt, kSwapCrc, kTruncate, kRaw, kReply, kTrailing,
   kStream, kDelay, kWire, kHangup, kCounters, kStatus, kSleep, kQuit,
-  kSoak, kAnswer,
+  kSoak, kAnswer, kHost, kSlow,
 };
 
 struct ControlCommand {
@@ -21,8 +21,10 @@ struct ControlCommand {
   // The numeric argument: a code, a count, milliseconds, a baud rate, or the
   // POWER UP status byte that `powerup` asked for, or the soak's seed.
   std::uint32_t number = 0;
-  Bytes bytes;        // hex byte lists
-  bool on = false;    // stream on|off; soak SEED (on) or soak off; answer accept (on) or refuse
+  Bytes bytes;        // hex byte lists; slow: the command byte
+  // stream on|off; soak SEED (on) or soak off; answer accept (on) or refuse;
+  // host polling (on) or stopped
+  bool on = false;
   SoakRates rates;    // soak SEED NAME=VALUE...: the defaults with these changes
 };
 

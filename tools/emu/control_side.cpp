@@ -100,12 +100,18 @@ std::string Emulator::Execute(const ControlCommand& command, TimePoint now) {
       return "OK";
     case Verb::kHangup:
       return Hangup();
+    case Verb::kHost:
+      return HostCommand(command.on);
+    case Verb::kSlow:
+      slow_[command.bytes.front()] = millis;
+      return "OK";
     case Verb::kQuit:
       quit_ = true;
       return "OK";
     case Verb::kRestart:
       RestartLink();
       soak_.reset();
+      inhibits_ = InhibitLedger{};
       break;
     case Verb::kSoak:
     case Verb::kAnswer:
@@ -132,12 +138,24 @@ std::string Emulator::Hangup() {
   return "OK PTY " + pty_.slave_path();
 }
 
+std::string Emulator::HostCommand(bool polling) {
+  if (polling) {
+    inhibits_.HostPolling();
+    if (soak_) soak_->HostPolling();
+    return "OK";
+  }
+  const std::string fault = inhibits_.HostStopped();
+  if (!fault.empty()) log_.Line("LEDGER " + fault);
+  return "OK";
+}
+
 // The link's part of restart: nothing in flight, no silence, delay or stream,
 // and the wire speed the emulator was started with.
 void Emulator::RestartLink() {
   ResetLine();
   silent_until_ = TimePoint{};
   delay_ = std::chrono::milliseconds{0};
+  slow_.clear();
   streaming_ = false;
   pacer_.SetBaud(options_.wire_baud);
 }

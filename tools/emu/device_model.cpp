@@ -182,7 +182,8 @@ Bytes DeviceModel::CurrentStatus() const {
   return Bytes{status::kFailure, failure_code_};
 }
 
-// Passing states are reported exactly once; the next status request sees the following one.
+// Passing states are reported once (REJECTING as often as its rejection asked); the next
+// status request sees the following one.
 void DeviceModel::AdvanceAfterStatus() {
   switch (phase_) {
     case Phase::kAccepting:
@@ -197,10 +198,13 @@ void DeviceModel::AdvanceAfterStatus() {
     case Phase::kStacking:
       phase_ = Phase::kVendValid;
       break;
+    case Phase::kRejecting:
+      if (--rejecting_left_ > 0) break;
+      phase_ = Phase::kIdle;
+      break;
     case Phase::kInitializing:
     case Phase::kStacked:
     case Phase::kReturning:
-    case Phase::kRejecting:
       phase_ = Phase::kIdle;
       break;
     default:
@@ -235,10 +239,12 @@ std::string DeviceModel::Insert(std::uint8_t bill_code) {
   return {};
 }
 
-std::string DeviceModel::InsertToReject(std::uint8_t bill_code, std::uint8_t rejection_code) {
+std::string DeviceModel::InsertToReject(std::uint8_t bill_code, std::uint8_t rejection_code,
+                                        unsigned replies) {
   std::string refusal = Insert(bill_code);
   if (!refusal.empty()) return refusal;
   rejection_code_ = rejection_code;
+  rejecting_left_ = replies == 0 ? 1 : replies;
   rejects_at_escrow_ = true;
   ++counters_.rejected;
   return {};
@@ -255,6 +261,7 @@ std::string DeviceModel::Reject(std::uint8_t rejection_code) {
       return "no bill can be rejected now";
   }
   rejection_code_ = rejection_code;
+  rejecting_left_ = 1;
   phase_ = Phase::kRejecting;
   ++counters_.rejected;
   return {};

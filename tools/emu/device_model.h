@@ -103,7 +103,9 @@ class DeviceModel {
   std::string Insert(std::uint8_t bill_code);
   // A bill that goes in and is refused by the device itself: ACCEPTING, then
   // REJECTING with the rejection code instead of ESCROW.
-  std::string InsertToReject(std::uint8_t bill_code, std::uint8_t rejection_code);
+  // REJECTING shows for `replies` status requests (at least one), as a
+  // device does while it pushes the bill out.
+  std::string InsertToReject(std::uint8_t bill_code, std::uint8_t rejection_code, unsigned replies = 1);
   std::string Reject(std::uint8_t rejection_code);
   void Fail(std::uint8_t failure_code);
   std::string Force(std::uint8_t status_byte);
@@ -117,6 +119,8 @@ class DeviceModel {
   Bytes CurrentStatus() const;
   const DeviceCounters& Counters() const { return counters_; }
   const DeviceSettings& Settings() const { return settings_; }
+  // REJECTING replies still to come, this one included; 0 when not rejecting.
+  unsigned RejectingRepliesLeft() const { return phase_ == Phase::kRejecting ? rejecting_left_ : 0; }
 
  private:
   enum class Phase {
@@ -143,6 +147,7 @@ class DeviceModel {
   std::uint8_t rejection_code_ = 0;
   std::uint8_t failure_code_ = 0;
   bool rejects_at_escrow_ = false;  // the bill being accepted is to be rejected
+  unsigned rejecting_left_ = 1;     // REJECTING replies still to come
 };
 
 }  // namespace notarel::emu

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 #include "emu_log.h"
 #include "emu_options.h"
 #include "fault_injector.h"
+#include "inhibit_ledger.h"
 #include "pty_link.h"
 #include "request_reader.h"
 #include "soak_scenario.h"
@@ -56,8 +58,13 @@ class Emulator {
   void ServeRequests(TimePoint now);
   void HandleEvent(const RequestEvent& event, TimePoint now);
   const char* IgnoreReason(TimePoint now) const;
-  // Returns whether the reply leaves in a form the host can read.
-  bool QueueReply(const Bytes& body, TimePoint now);
+  // Every well-formed request goes into the ledgers, answered or not.
+  void BookRequest(const Bytes& body);
+  // Returns whether the reply leaves in a form the host can read. `extra` is
+  // added to the reply delay.
+  bool QueueReply(const Bytes& body, TimePoint now, std::chrono::milliseconds extra = {});
+  // The extra delay of the reply to this request: `slow` and the soak's.
+  std::chrono::milliseconds ExtraDelay(const Bytes& request);
   void ReleaseReplies(TimePoint now);
   void FeedStream(TimePoint now);
   void FlushLine(TimePoint now);
@@ -71,6 +78,7 @@ class Emulator {
   void ServeChannel(ControlChannel& channel, TimePoint now);
   std::string Execute(const ControlCommand& command, TimePoint now);
   std::string Hangup();
+  std::string HostCommand(bool polling);
   void RestartLink();
   void Answer(ControlChannel& channel, const std::string& line, const std::string& reply);
 
@@ -96,11 +104,13 @@ class Emulator {
   WirePacer pacer_;
   RequestReader reader_;
   std::unique_ptr<SoakScenario> soak_;
+  InhibitLedger inhibits_;
 
   std::deque<PendingReply> replies_;
   Bytes line_out_;  // due bytes the pty has not taken yet
   TimePoint silent_until_{};
   std::chrono::milliseconds delay_{0};
+  std::map<std::uint8_t, std::chrono::milliseconds> slow_;  // by command byte
   bool streaming_ = false;
   TimePoint next_stream_chunk_{};
 

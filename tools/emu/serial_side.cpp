@@ -51,6 +51,8 @@ void Emulator::HandleEvent(const RequestEvent& event, TimePoint now) {
     case RequestEvent::Kind::kBadCrc: {
       const bool bad = event.kind == RequestEvent::Kind::kBadCrc;
       log_.Line("RX " + hex + (bad ? " (bad CRC)" : "") + (ignored ? std::string(" (ignored: ") + ignored + ")" : ""));
+      // The ledger books what the host sent, also when the device is silent.
+      if (!bad) BookRequest(event.Body());
       if (ignored) return;
       if (bad) {
         QueueReply(model_.HandleCorruptRequest(), now);
@@ -59,7 +61,7 @@ void Emulator::HandleEvent(const RequestEvent& event, TimePoint now) {
       const Bytes body = event.Body();
       const auto reply = AnswerRequest(body, now);
       if (!reply) return;
-      const bool intact = QueueReply(*reply, now);
+      const bool intact = QueueReply(*reply, now, ExtraDelay(body));
       if (soak_) soak_->AfterReply(body, *reply, intact);
       LogSoakNotes();
       return;
@@ -76,9 +78,24 @@ void Emulator::HandleEvent(const RequestEvent& event, TimePoint now) {
   }
 }
 
-bool Emulator::QueueReply(const Bytes& body, TimePoint now) {
+void Emulator::BookRequest(const Bytes& body) {
+  const std::string fault = inhibits_.Request(body);
+  if (!fault.empty()) log_.Line("LEDGER " + fault);
+  if (soak_) soak_->Heard(body);
+}
+
+std::chrono::milliseconds Emulator::ExtraDelay(const Bytes& request) {
+  std::chrono::milliseconds extra{0};
+  if (request.empty()) return extra;
+  const auto slow = slow_.find(request[0]);
+  if (slow != slow_.end()) extra += slow->second;
+  if (soak_) extra += soak_->ReplyDelay(request);
+  return extra;
+}
+
+bool Emulator::QueueReply(const Bytes& body, TimePoint now, std::chrono::milliseconds extra) {
   const Bytes frame = BuildFrame(body);
-  PendingReply reply{now + delay_, frame, {}};
+  PendingReply reply{now + delay_ + extra, frame, {}};
   if (faults_.HasPending()) {
     ShapedReply shaped = faults_.Shape(frame);
     reply.bytes = std::move(shaped.bytes);

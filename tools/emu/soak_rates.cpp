@@ -24,6 +24,10 @@ constexpr RateRule kRules[] = {
     {"corrupt", &SoakRates::corrupt, kPerMille},
     {"swapcrc", &SoakRates::swapcrc, kPerMille},
     {"truncate", &SoakRates::truncate, kPerMille},
+    {"short", &SoakRates::short_reply, kPerMille},
+    {"slow", &SoakRates::slow, kPerMille},
+    {"slow_ms", &SoakRates::slow_ms, kMaxMillis},
+    {"slow_status_ms", &SoakRates::slow_status_ms, kMaxMillis},
     {"short_silence", &SoakRates::short_silence, kPerMille},
     {"long_silence", &SoakRates::long_silence, kPerMille},
     {"short_ms", &SoakRates::short_ms, kMaxMillis},
@@ -34,6 +38,7 @@ constexpr RateRule kRules[] = {
     {"full", &SoakRates::full, kPerMille},
     {"pause", &SoakRates::pause, kMaxCount},
     {"full_hold", &SoakRates::full_hold, kMaxCount},
+    {"reject_hold", &SoakRates::reject_hold, kMaxCount},
     {"bills", &SoakRates::bills, kMaxBills},
 };
 

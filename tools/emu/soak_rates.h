@@ -15,6 +15,15 @@ struct SoakRates {
   unsigned corrupt = 10;
   unsigned swapcrc = 5;
   unsigned truncate = 10;
+  // Replies with a data byte (ESCROW, REJECTING, FAILURE) sent as a correct
+  // frame that holds only the status byte: the host must read them as failed.
+  unsigned short_reply = 15;
+  // Replies to the status request and to the inhibit and enable writes that
+  // are held back, from none to the most given here, in ms. The most stay
+  // under the host's 150 ms read time-out, so a slow reply is still read.
+  unsigned slow = 200;
+  unsigned slow_ms = 90;
+  unsigned slow_status_ms = 30;
   // Requests that begin a silence; the silenced request goes unanswered.
   unsigned short_silence = 4;
   unsigned long_silence = 2;
@@ -32,6 +41,7 @@ struct SoakRates {
   unsigned full = 30;
   unsigned pause = 3;      // most idle status requests between two cycles
   unsigned full_hold = 6;  // most status requests a full stacker lasts
+  unsigned reject_hold = 3;  // most REJECTING replies one rejection shows
   unsigned bills = 0;      // after this many bills nothing new starts; 0: no end
 };
 

@@ -67,6 +67,8 @@ void SoakScenario::BeforeRequest(const Bytes& body, DeviceModel& model) {
   switch (body[0]) {
     case command::kStatusRequest:
       OnStatusRequest(model);
+      status_escrow_ = model.Counters().escrowed;
+      status_last_rejecting_ = model.RejectingRepliesLeft() == 1;
       break;
     case command::kStack1:
     case command::kStack2:
@@ -111,7 +113,7 @@ void SoakScenario::StartCycle(DeviceModel& model) {
   unsigned edge = rates_.reject;
   if (kind < edge) {
     const std::uint8_t code = Pick(kRejections, code_draw);
-    model.InsertToReject(bill, code);
+    model.InsertToReject(bill, code, 1 + Draw(rates_.reject_hold));
     Note("bill " + Hex(bill) + " to be rejected with " + Hex(code));
   } else if (kind < (edge += rates_.fail)) {
     const std::uint8_t code = Pick(kFailures, code_draw);
@@ -138,7 +140,16 @@ void SoakScenario::StartCycle(DeviceModel& model) {
 std::vector<Fault> SoakScenario::FaultsFor(const Bytes& reply_body) {
   const unsigned kind = Draw(kPerMille);
   const unsigned size_draw = Draw(kPerMille);
+  const unsigned short_draw = Draw(kPerMille);
   if (Draining()) return {};
+  const bool has_data = reply_body.size() >= 2 && (reply_body[0] == status::kEscrow ||
+                                                   reply_body[0] == status::kRejecting ||
+                                                   reply_body[0] == status::kFailure);
+  if (has_data && short_draw < rates_.short_reply) {
+    ++counters_.short_replies;
+    Note("reply cut to its status byte");
+    return {Fault{FaultKind::kReply, 0, Bytes{reply_body[0]}}};
+  }
   unsigned edge = rates_.garbage;
   if (kind < edge) {
     ++counters_.garbage;
@@ -154,21 +165,123 @@ std::vector<Fault> SoakScenario::FaultsFor(const Bytes& reply_body) {
   return {};
 }
 
+std::chrono::milliseconds SoakScenario::ReplyDelay(const Bytes& request) {
+  const unsigned draw = Draw(kPerMille);
+  const unsigned amount = Draw(kPerMille);
+  if (Draining() || request.empty() || draw >= rates_.slow) return std::chrono::milliseconds{0};
+  unsigned most = 0;
+  switch (request[0]) {
+    case command::kStatusRequest:
+      most = rates_.slow_status_ms;
+      break;
+    case command::kWriteInhibit:
+    case command::kWriteEnabled:
+      most = rates_.slow_ms;
+      break;
+    default:
+      return std::chrono::milliseconds{0};
+  }
+  ++counters_.slowed;
+  return std::chrono::milliseconds{amount % (most + 1)};
+}
+
 void SoakScenario::AfterReply(const Bytes& request_body, const Bytes& reply_body, bool intact) {
-  if (!intact) ++counters_.spoiled;
+  if (!intact) {
+    ++counters_.spoiled;
+    if (!request_body.empty()) spoiled_command_ = request_body[0];
+  }
   if (request_body.empty() || request_body[0] != command::kStatusRequest || reply_body.empty()) return;
   const std::uint8_t status = reply_body[0];
+  FollowRejecting(status, intact);
+  FollowFailure(status, intact);
   if (intact) {
     last_read_status_ = status;
-    if (status == status::kEscrow) ++counters_.escrow_offers;
+    if (status == status::kEscrow) {
+      ++counters_.escrow_offers;
+      offer_open_ = true;
+      offer_answered_ = false;
+      late_answer_possible_ = false;
+      offer_escrow_ = status_escrow_;
+    }
     return;
   }
   if (status == status::kStacked) {
     ++counters_.stacked_hidden;
     Note("STACKED hidden from the host");
-  } else if (status == status::kRejecting) {
-    ++counters_.rejecting_hidden;
-    Note("REJECTING hidden from the host");
+  }
+}
+
+// A rejection is hidden only when none of its REJECTING replies was read
+// whole, which is known at its last one.
+void SoakScenario::FollowRejecting(std::uint8_t status, bool intact) {
+  if (status != status::kRejecting) {
+    rejecting_now_ = false;
+    return;
+  }
+  if (!rejecting_now_) rejecting_seen_ = rejecting_reported_ = false;
+  rejecting_now_ = true;
+  if (intact) {
+    rejecting_seen_ = true;
+    if (!rejecting_reported_) ++counters_.rejecting_reports;
+    rejecting_reported_ = true;
+  }
+  if (!status_last_rejecting_ || rejecting_seen_) return;
+  ++counters_.rejecting_hidden;
+  Note("REJECTING hidden from the host");
+}
+
+void SoakScenario::FollowFailure(std::uint8_t status, bool intact) {
+  if (status != status::kFailure) {
+    failure_reported_ = false;
+  } else if (intact && !failure_reported_) {
+    ++counters_.failure_reports;
+    failure_reported_ = true;
+  }
+}
+
+void SoakScenario::HostPolling() {
+  rejecting_reported_ = false;
+  failure_reported_ = false;
+}
+
+void SoakScenario::Heard(const Bytes& body) {
+  if (body.empty()) return;
+  const std::uint8_t code = body[0];
+  const bool inhibit_on = code == command::kWriteInhibit && body.size() >= 2 && (body[1] & 1U) != 0;
+  FollowUpSpoiled(code, inhibit_on);
+  FollowUpOffer(code, inhibit_on);
+}
+
+void SoakScenario::FollowUpSpoiled(std::uint8_t code, bool inhibit_on) {
+  if (!spoiled_command_) return;
+  const std::uint8_t spoiled = *spoiled_command_;
+  spoiled_command_.reset();
+  if (code == spoiled) {
+    ++counters_.spoiled_retried;
+  } else if (code == command::kStatusRequest) {
+    ++counters_.spoiled_rechecked;
+  } else if (inhibit_on) {
+    ++counters_.spoiled_stopped;
+  } else {
+    ++counters_.spoiled_acted_on;
+    Note("request " + Hex(code) + " after an unreadable reply to " + Hex(spoiled));
+  }
+}
+
+void SoakScenario::FollowUpOffer(std::uint8_t code, bool inhibit_on) {
+  if (!offer_open_) return;
+  if (code == command::kStack1 || code == command::kStack2 || code == command::kReturn) {
+    offer_open_ = false;
+  } else if (inhibit_on) {
+    offer_open_ = false;
+    ++counters_.offers_dropped;
+    if (!offer_answered_) ++counters_.offers_dropped_unanswered;
+    late_answer_possible_ = !offer_answered_;
+    Note("bill in escrow left as it is: the host stopped");
+  } else if (code == command::kStatusRequest) {
+    offer_open_ = false;
+    ++counters_.offers_ignored;
+    Note("ESCROW read whole and neither stacked nor returned");
   }
 }
 
@@ -180,6 +293,13 @@ std::string SoakScenario::Answer(bool accept, const DeviceModel& model) {
     return "ERR no bill in escrow";
   }
   ledger_.Answer(model.Counters().escrowed, accept);
+  // The stop's inhibit can reach the device while the handler is deciding.
+  if (offer_open_) {
+    offer_answered_ = true;
+  } else if (late_answer_possible_) {
+    late_answer_possible_ = false;
+    --counters_.offers_dropped_unanswered;
+  }
   return "OK bill=" + Hex(status[1]);
 }
 
@@ -197,6 +317,17 @@ std::string SoakScenario::FormatCounters() const {
       {"escrow_offers", c.escrow_offers},
       {"stacked_hidden", c.stacked_hidden},
       {"rejecting_hidden", c.rejecting_hidden},
+      {"rejecting_reports", c.rejecting_reports},
+      {"failure_reports", c.failure_reports},
+      {"short_replies", c.short_replies},
+      {"slowed", c.slowed},
+      {"offers_dropped", c.offers_dropped},
+      {"offers_dropped_unanswered", c.offers_dropped_unanswered},
+      {"offers_ignored", c.offers_ignored},
+      {"spoiled_retried", c.spoiled_retried},
+      {"spoiled_rechecked", c.spoiled_rechecked},
+      {"spoiled_stopped", c.spoiled_stopped},
+      {"spoiled_acted_on", c.spoiled_acted_on},
       {"answers_accept", l.answers_accept},
       {"answers_refuse", l.answers_refuse},
       {"answers_idle", l.answers_idle},

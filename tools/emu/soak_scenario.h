@@ -18,6 +18,7 @@
 // many events the host must have seen.
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -40,13 +41,37 @@ struct SoakCounters {
   unsigned long spoiled = 0;         // replies the host cannot read
   unsigned long escrow_offers = 0;   // ESCROW replies the host read whole
   unsigned long stacked_hidden = 0;  // STACKED replies spoiled: the host never saw that bill stacked
-  unsigned long rejecting_hidden = 0;
+  unsigned long rejecting_hidden = 0;  // rejections none of whose REJECTING replies the host could read
+  // The events the host owes: one for each rejection or failure that one of
+  // its polling loops read whole (a loop starts with no status seen, so a
+  // loop started during a rejection or failure reports it again).
+  unsigned long rejecting_reports = 0;
+  unsigned long failure_reports = 0;
+  unsigned long short_replies = 0;     // replies cut to their status byte (spoiled ones)
+  unsigned long slowed = 0;            // replies held back
+  // ESCROW replies the host read whole and then left without Stack1 or
+  // Return because its driver stopped (an inhibit came next); of those, the
+  // ones no Bill event had answered. An ESCROW followed by the next status
+  // request instead is an offer the host lost.
+  unsigned long offers_dropped = 0;
+  unsigned long offers_dropped_unanswered = 0;
+  unsigned long offers_ignored = 0;
+  // The host's next request after a reply it could not read: the same
+  // request again, a status request, an inhibit (its driver stopped), or
+  // anything else, which acted on what it could not know.
+  unsigned long spoiled_retried = 0;
+  unsigned long spoiled_rechecked = 0;
+  unsigned long spoiled_stopped = 0;
+  unsigned long spoiled_acted_on = 0;
 };
 
 class SoakScenario {
  public:
   SoakScenario(std::uint32_t seed, SoakRates rates);
 
+  // Every well-formed request the device received, silenced ones included,
+  // before anything else sees it.
+  void Heard(const Bytes& body);
   // First, for every request the device would serve: the silence that this
   // request begins (it and those that follow go unanswered), or zero.
   std::chrono::milliseconds SilenceAt();
@@ -55,6 +80,10 @@ class SoakScenario {
   void BeforeRequest(const Bytes& body, DeviceModel& model);
   // The faults for the device's reply.
   std::vector<Fault> FaultsFor(const Bytes& reply_body);
+  // The host starts polling anew (`host polling`).
+  void HostPolling();
+  // How long the reply to this request is held back.
+  std::chrono::milliseconds ReplyDelay(const Bytes& request);
   // The reply went out; intact when the host can read it.
   void AfterReply(const Bytes& request_body, const Bytes& reply_body, bool intact);
 
@@ -77,6 +106,10 @@ class SoakScenario {
   void OnStatusRequest(DeviceModel& model);
   void StartCycle(DeviceModel& model);
   void Note(std::string text);
+  void FollowUpSpoiled(std::uint8_t code, bool inhibit_on);
+  void FollowUpOffer(std::uint8_t code, bool inhibit_on);
+  void FollowRejecting(std::uint8_t status, bool intact);
+  void FollowFailure(std::uint8_t status, bool intact);
 
   SoakRates rates_;
   std::mt19937 rng_;
@@ -87,6 +120,17 @@ class SoakScenario {
   unsigned pause_left_ = 0;
   unsigned full_left_ = 0;  // STACKER FULL replies still to come
   bool drain_ordered_ = false;
+  unsigned long status_escrow_ = 0;  // escrow number at the last status request
+  bool status_last_rejecting_ = false;  // its reply is a rejection's last REJECTING
+  std::optional<std::uint8_t> spoiled_command_;  // its reply unreadable, the host's next request awaited
+  bool offer_open_ = false;          // an ESCROW read whole, no Stack1 or Return yet
+  bool offer_answered_ = false;      // ... and a Bill event answered it
+  unsigned long offer_escrow_ = 0;
+  bool late_answer_possible_ = false;  // dropped unanswered: the handler may still answer
+  bool rejecting_now_ = false;       // the device is showing REJECTING
+  bool rejecting_seen_ = false;      // ... and the host has read one of them whole
+  bool rejecting_reported_ = false;  // ... in its present loop
+  bool failure_reported_ = false;    // a FAILURE read whole in the present loop, not yet over
 };
 
 }  // namespace notarel::emu

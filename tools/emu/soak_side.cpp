@@ -51,7 +51,14 @@ void Emulator::LogSoakNotes() {
 }
 
 std::string Emulator::CountersText() const {
+  const InhibitCounters& inhibit = inhibits_.Counters();
   std::string text = FormatCounters(model_.Counters());
+  if (inhibits_.InUse()) {
+    text += " last_inhibit_on=" + std::to_string(inhibits_.LastInhibitOn() ? 1 : 0) +
+          " stops=" + std::to_string(inhibit.stops) +
+          " stop_not_inhibited=" + std::to_string(inhibit.stop_not_inhibited) +
+          " enabled_after_stop=" + std::to_string(inhibit.enabled_after_stop);
+  }
   if (soak_) text += " " + soak_->FormatCounters();
   return text;
 }

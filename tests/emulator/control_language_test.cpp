@@ -76,6 +76,22 @@ TEST(ControlLanguage, SoakAndAnswer) {
   EXPECT_EQ(ErrorOf("answer maybe"), "answer expects accept or refuse");
 }
 
+TEST(ControlLanguage, HostStatementsAndSlowReplies) {
+  EXPECT_TRUE(Parse("host polling").on);
+  EXPECT_FALSE(Parse("host stopped").on);
+  EXPECT_EQ(ErrorOf("host"), "host expects polling or stopped");
+  const ControlCommand slow = Parse("slow C0 100");
+  EXPECT_EQ(slow.bytes, Bytes{0xC0});
+  EXPECT_EQ(slow.number, 100U);
+  EXPECT_EQ(ErrorOf("slow C0"), "slow expects a hex command byte and milliseconds");
+  EXPECT_EQ(ErrorOf("slow 0xC0 5"), "slow expects a hex command byte and milliseconds");
+  const ControlCommand soak = Parse("soak 1 short=30 slow=500 slow_ms=80 reject_hold=4");
+  EXPECT_EQ(soak.rates.short_reply, 30U);
+  EXPECT_EQ(soak.rates.slow, 500U);
+  EXPECT_EQ(soak.rates.slow_ms, 80U);
+  EXPECT_EQ(soak.rates.reject_hold, 4U);
+}
+
 class DeviceCommands : public ::testing::Test {
  protected:
   std::string Run(const std::string& line) {

@@ -12,6 +12,8 @@
 namespace notarel::emu {
 namespace {
 
+std::string BuildHex(const Bytes& body) { return HexDump(BuildFrame(body)); }
+
 const Bytes kStatusRequest{0x11};
 const Bytes kStack1{0x41};
 const Bytes kReturn{0x43};
@@ -19,11 +21,13 @@ const Bytes kReset{0x40};
 const Bytes kAck{0x50};
 const Bytes kEnableAll{0xC0, 0x00, 0x00};
 const Bytes kInhibitOff{0xC3, 0x00};
+const Bytes kInhibitOn{0xC3, 0x01};
 
 // Every rate zero: nothing happens unless a test turns it on.
 const std::vector<std::string> kQuiet{"garbage=0",   "corrupt=0",  "swapcrc=0", "truncate=0",
                                       "short_silence=0", "long_silence=0", "reject=0", "fail=0",
-                                      "powerup=0",   "full=0",     "pause=0"};
+                                      "powerup=0",   "full=0",     "pause=0", "short=0", "slow=0",
+                                      "reject_hold=0"};
 
 SoakRates Rates(std::vector<std::string> words) {
   SoakRates rates;
@@ -57,6 +61,7 @@ class SoakOnTheLine : public ::testing::Test {
   // One request served as the event loop serves it: nothing when the soak
   // silences it, else the bytes that go on the line (none for an ACK).
   std::optional<Bytes> Serve(const Bytes& body) {
+    soak_->Heard(body);
     if (soak_->SilenceAt().count() > 0) return std::nullopt;
     soak_->BeforeRequest(body, model_);
     const std::optional<Bytes> reply = model_.HandleRequest(body);
@@ -139,6 +144,89 @@ TEST_F(SoakOnTheLine, HiddenStatusesAreTheSpoiledOnesOnly) {
   Status();
   EXPECT_EQ(soak_->Counters().rejecting_hidden, 1U);
   EXPECT_EQ(soak_->Counters().spoiled, 2U);
+}
+
+// A reply cut to its status byte is spoiled; a rejection is hidden only when
+// none of its REJECTING replies was read whole, and each loop that reads one
+// owes one report.
+TEST_F(SoakOnTheLine, CutShortRepliesAndLongerRejections) {
+  Start(5, QuietAnd({"short=1000"}));
+  Status();
+  ASSERT_EQ(model_.InsertToReject(0x61, 0x72, 3), "");
+  Status();                                   // ACCEPTING
+  EXPECT_EQ(Status(), BuildHex({0x17}));      // REJECTING, cut short
+  faults_.ClearPending();
+  soak_.emplace(5, Rates(kQuiet));            // the rest whole
+  EXPECT_EQ(Status(), BuildHex({0x17, 0x72}));
+  soak_->HostPolling();                       // a new loop sees it again
+  EXPECT_EQ(Status(), BuildHex({0x17, 0x72}));
+  EXPECT_EQ(soak_->Counters().rejecting_hidden, 0U);
+  EXPECT_EQ(soak_->Counters().rejecting_reports, 2U);
+  EXPECT_EQ(HexDump(model_.CurrentStatus()), "11");
+
+  Start(6, QuietAnd({"short=1000"}));
+  ASSERT_EQ(model_.InsertToReject(0x62, 0x73, 2), "");
+  Status();
+  Status();
+  Status();  // both REJECTING replies cut short
+  EXPECT_EQ(soak_->Counters().short_replies, 2U);
+  EXPECT_EQ(soak_->Counters().spoiled, 2U);
+  EXPECT_EQ(soak_->Counters().rejecting_hidden, 1U);
+  EXPECT_EQ(soak_->Counters().spoiled_retried, 1U) << "the second status request retried the first";
+}
+
+// After a reply it could not read the host may ask again or re-read the
+// status, never act on what it did not read.
+TEST_F(SoakOnTheLine, ARequestThatActsOnAnUnreadableReplyIsCounted) {
+  Start(7, kQuiet);
+  Status();
+  model_.Insert(0x64);
+  Status();  // ACCEPTING
+  faults_.Add({FaultKind::kCorrupt, 0, {}});
+  Status();  // ESCROW, unreadable
+  Serve(kStack1);
+  EXPECT_EQ(soak_->Counters().spoiled_acted_on, 1U);
+  faults_.Add({FaultKind::kCorrupt, 0, {}});
+  Serve(kStack1);  // its ACK unreadable: re-reading the status is right
+  Status();
+  EXPECT_EQ(soak_->Counters().spoiled_rechecked, 1U);
+  EXPECT_EQ(soak_->Counters().spoiled_acted_on, 1U);
+}
+
+// An ESCROW read whole must end in Stack1 or Return, unless the host stopped
+// (its inhibit came next); a handler may still answer after that inhibit.
+TEST_F(SoakOnTheLine, OffersLeftByAStopAndOffersLost) {
+  Start(8, kQuiet);
+  Status();
+  model_.Insert(0x65);
+  Status();
+  Status();  // ESCROW read whole
+  Serve(kInhibitOn);
+  EXPECT_EQ(soak_->Counters().offers_dropped, 1U);
+  EXPECT_EQ(soak_->Counters().offers_dropped_unanswered, 1U);
+  soak_->Answer(true, model_);  // the handler was still deciding
+  EXPECT_EQ(soak_->Counters().offers_dropped_unanswered, 0U);
+  Status();  // ESCROW again for the next loop
+  Status();  // ... which neither stacks nor returns it
+  EXPECT_EQ(soak_->Counters().offers_ignored, 1U);
+  EXPECT_EQ(soak_->Counters().escrow_offers, 3U);
+}
+
+// Slow replies are drawn only for the status request and the inhibit and
+// enable writes, and never beyond the most the rates allow.
+TEST_F(SoakOnTheLine, OnlyTheStatusAndTheAcceptanceWritesAreSlowed) {
+  Start(9, QuietAnd({"slow=1000", "slow_ms=90", "slow_status_ms=30"}));
+  std::chrono::milliseconds longestStatus{0};
+  std::chrono::milliseconds longestWrite{0};
+  for (int i = 0; i < 200; ++i) {
+    longestStatus = std::max(longestStatus, soak_->ReplyDelay(kStatusRequest));
+    longestWrite = std::max(longestWrite, soak_->ReplyDelay(kInhibitOn));
+    EXPECT_EQ(soak_->ReplyDelay(kStack1).count(), 0);
+  }
+  EXPECT_GT(longestStatus.count(), 0);
+  EXPECT_LE(longestStatus.count(), 30);
+  EXPECT_GT(longestWrite.count(), 30);
+  EXPECT_LE(longestWrite.count(), 90);
 }
 
 TEST_F(SoakOnTheLine, AFullStackerEmptiesByItself) {

@@ -64,7 +64,7 @@ TReplaceTarget ProbeTarget(const std::string& target) {
   if (stat(target.c_str(), &st) != 0) {
     return errno == ENOENT ? TReplaceTarget::Missing : TReplaceTarget::Refused;
   }
-  // A new file in place of one with further hard links would part them.
+  // A new file in place of one with further hard links would separate them.
   if (!S_ISREG(st.st_mode) || st.st_nlink > 1) return TReplaceTarget::InPlaceOnly;
   // Asks the system itself, which knows the writer's groups, capabilities and
   // read-only mounts; nothing is truncated yet.

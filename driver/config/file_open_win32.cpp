@@ -108,7 +108,7 @@ TReplaceTarget ProbeTarget(const std::string& target) {
                                                   : TReplaceTarget::Refused;
   }
   BY_HANDLE_FILE_INFORMATION info{};
-  // A new file in place of one with further hard links would part them.
+  // A new file in place of one with further hard links would separate them.
   const bool linked = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1;
   const bool onDisk = GetFileType(file) == FILE_TYPE_DISK;
   CloseHandle(file);

@@ -65,7 +65,8 @@ TEST_F(SettingsTest, DefaultsAreSavedInTheExactLayoutAndReadBack) {
   ExpectDefaults();
   ASSERT_TRUE(driver_.SaveParams());
   EXPECT_EQ(ReadFile(), saved);  // the same state gives the same bytes
-  EXPECT_FALSE(std::filesystem::exists(Path("settings.xml.new")));
+  // Nothing but the file itself is left in its folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
 }
 
 TEST_F(SettingsTest, ChangedSettingsSurviveASaveAndLoad) {
@@ -162,15 +163,14 @@ TEST_F(SettingsTest, SaveIntoAMissingFolderFailsAndLeavesNothing) {
 }
 
 TEST_F(SettingsTest, AFailedReplacementKeepsWhatWasThere) {
-  // A folder where the file should be: the new file is written beside it, but
-  // cannot be moved into place.
+  // A folder where the file should be cannot take the file's content.
   std::filesystem::create_directories(Path("taken.xml"));
   WriteFile("keep me", "taken.xml/inside");
   driver_.SetFileName(Path("taken.xml"));
   EXPECT_FALSE(driver_.SaveParams());
   EXPECT_EQ(driver_.ResultDescription(), "Cannot create file " + driver_.FileName());
   EXPECT_EQ(ReadFile("taken.xml/inside"), "keep me");
-  EXPECT_FALSE(std::filesystem::exists(Path("taken.xml.new")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
 
   WriteFile("old contents that are longer than nothing");
   driver_.SetFileName(Path("settings.xml"));

@@ -28,8 +28,10 @@ std::string FileNameInMessage(const std::string& fileName) {
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
   const int length = MultiByteToWideChar(CP_ACP, 0, fileName.data(), size, wide.data(), size);
   std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  const int written = WideCharToMultiByte(kDriverCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                          length, text.data(), length, nullptr, nullptr);
+  // The name is only shown here, so a letter the driver's code page lacks
+  // becomes its nearest look-alike.
+  const int written = WideCharToMultiByte(kDriverCodePage, 0, wide.data(), length, text.data(),
+                                          length, nullptr, nullptr);
   text.resize(static_cast<std::size_t>(written > 0 ? written : 0));
   return text;
 }

@@ -128,7 +128,8 @@ bool Read(PortHandle handle, std::uint8_t* data, std::size_t size, std::size_t& 
 }
 
 // The system's text is taken wide and narrowed to the driver's code page,
-// whatever the system's ANSI code page.
+// whatever the system's ANSI code page. The text is only shown, so a letter
+// that code page lacks becomes its nearest look-alike ("Acces refuse").
 std::string ErrorText(SystemError error) {
   wchar_t wide[256];
   const DWORD length =
@@ -136,9 +137,8 @@ std::string ErrorText(SystemError error) {
                      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), wide, 256, nullptr);
   char buffer[512];
   const int size = length == 0 ? 0
-                               : WideCharToMultiByte(kDriverCodePage, WC_NO_BEST_FIT_CHARS, wide,
-                                                     static_cast<int>(length), buffer,
-                                                     sizeof(buffer), nullptr, nullptr);
+                               : WideCharToMultiByte(kDriverCodePage, 0, wide, static_cast<int>(length),
+                                                     buffer, sizeof(buffer), nullptr, nullptr);
   std::string text(buffer, static_cast<std::size_t>(size > 0 ? size : 0));
   while (!text.empty() && IsTrimmedAtEnd(text.back())) text.pop_back();
   return text;

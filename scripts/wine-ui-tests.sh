@@ -7,8 +7,11 @@
 # subset by file name). For each program, in a fresh Wine server with a fresh
 # emulator behind COM5: registers the Notarel.dll beside the program with
 # regsvr32, then runs it. Screenshots go to WIN_BUILD_DIR/screenshots
-# (NOTAREL_SCREENSHOTS holds its Windows path). Exit code: 0 when every
-# program passed.
+# (NOTAREL_SCREENSHOTS holds its Windows path). The run uses a Russian
+# locale (ANSI code page Windows-1251); after it, a few tests of each program
+# (at least one per window) run again under a locale whose ANSI code page is
+# Windows-1252, as on any non-Russian Windows, where the windows must show the
+# same Russian texts. Exit code: 0 when every program passed.
 set -euo pipefail
 if [ $# -lt 2 ]; then
   echo "usage: $0 NATIVE_BUILD_DIR WIN_BUILD_DIR [PROGRAM...]" >&2
@@ -33,6 +36,28 @@ if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
   localedef -i ru_RU -f UTF-8 ru_RU.UTF-8 || { echo "$0: could not generate ru_RU.UTF-8" >&2; exit 1; }
 fi
 export LC_ALL=ru_RU.UTF-8
+export NOTAREL_ANSI_CODE_PAGE=1251
+western_locale=C.UTF-8
+
+# The tests of a program that run again under the second locale (a gtest filter).
+western_tests() {
+  local t='AnsiCodePage.*'
+  case $1 in
+    notarel_ui_page_tests.exe)
+      t+=':PropertyPageTest.LoadsPortAndRateOfTheControlIntoEveryComponent'
+      t+=':PropertyPageTest.FailedConnectionTestShowsCodeAndMessage' ;;
+    notarel_ui_find_tests.exe)
+      t+=':FindDialog.SearchListsEveryPortAndEnterOnTheDeviceHandsBackItsPortAndSpeed'
+      t+=':AboutBox.*' ;;
+    notaprobe_ui_tests.exe)
+      t+=':NotaprobeMainWindow.StartsWithPageListAcceptPageAndEmptyResult'
+      t+=':NotaprobeCommandPage.StatusOfABillInEscrowShowsThreeLines' ;;
+    notaprobe_pages_tests.exe)
+      t+=':UiPages.PollingPageShowsBillsAndReturnsOneWhenAcceptingIsCleared'
+      t+=':UiPages.PollingPageRejectsNumberFieldsThatAreNotIntegers' ;;
+  esac
+  echo "$t"
+}
 
 all_programs=(
   tests/ui_page/notarel_ui_page_tests.exe
@@ -77,6 +102,9 @@ for program in "${programs[@]}"; do
     echo "== $(basename "$path") under Wine ($arch) on a virtual display"
     cd "$dir"
     timeout --kill-after=10 "$program_timeout" "$NOTAREL_WINE" "$path"
+    echo "== $(basename "$path") under Wine ($arch), locale $western_locale (ANSI code page 1252)"
+    LC_ALL=$western_locale NOTAREL_ANSI_CODE_PAGE=1252 timeout --kill-after=10 "$program_timeout" \
+      "$NOTAREL_WINE" "$path" --gtest_filter="$(western_tests "$(basename "$path")")"
   ); then
     failed+=("$(basename "$program")")
   fi

@@ -5,16 +5,8 @@
 
 namespace {
 
-std::string ToAnsi(const std::wstring& text) {
-  if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                 0, nullptr, nullptr);
-  std::string result(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &result[0], size,
-                      nullptr, nullptr);
-  return result;
-}
-
+// The text of an exception that is not a TUserError: the C++ library's and
+// the C runtime's messages, which are in the ANSI code page.
 std::wstring FromAnsi(const char* text) {
   int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   if (size <= 1) return {};
@@ -40,7 +32,7 @@ std::wstring SystemMessage(HRESULT hr) {
 }  // namespace
 
 TOleError::TOleError(HRESULT hr, std::wstring message)
-    : FResult(hr), FMessage(std::move(message)), FNarrow(ToAnsi(FMessage)) {}
+    : TUserError(std::move(message)), FResult(hr) {}
 
 TOleError TOleError::FromResult(HRESULT hr, const wchar_t* what) {
   std::wstring text;
@@ -64,8 +56,8 @@ TOleError TOleError::FromResult(HRESULT hr, const wchar_t* what) {
 }
 
 void ShowError(HWND owner, const std::exception& error) {
-  auto ole = dynamic_cast<const TOleError*>(&error);
-  std::wstring text = ole ? ole->Message() : FromAnsi(error.what());
+  auto user = dynamic_cast<const TUserError*>(&error);
+  std::wstring text = user ? user->Message() : FromAnsi(error.what());
   // The application's title, as its standard error display shows it.
   MessageBoxW(owner, text.c_str(), L"Тест драйвера RUD-003", MB_OK | MB_ICONERROR);
 }

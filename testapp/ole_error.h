@@ -6,15 +6,13 @@
 #include <exception>
 #include <string>
 
-class TOleError : public std::exception {
+#include "user_error.h"
+
+class TOleError : public TUserError {
  public:
   TOleError(HRESULT hr, std::wstring message);
 
-  // The error's text as the user reads it.
-  const std::wstring& Message() const { return FMessage; }
   HRESULT Result() const { return FResult; }
-  // The message in the ANSI code page, for std::exception's interface.
-  const char* what() const noexcept override { return FNarrow.c_str(); }
 
   // An error for a failing call `what` (a member name): the text of the
   // thread's error information if the object left one, else the system's
@@ -23,10 +21,8 @@ class TOleError : public std::exception {
 
  private:
   HRESULT FResult;
-  std::wstring FMessage;
-  std::string FNarrow;
 };
 
 // Shows an error in a message box owned by `owner`: the message of a
-// TOleError, the text of any other exception.
+// TUserError, the text of any other exception.
 void ShowError(HWND owner, const std::exception& error);

@@ -1,7 +1,5 @@
 #include "page_poll_text.h"
 
-#include <windows.h>
-
 #include <cwchar>
 
 namespace {
@@ -22,13 +20,7 @@ std::wstring Formatted(const wchar_t* format, long a, long b, const std::wstring
 }  // namespace
 
 TConvertError::TConvertError(const std::wstring& text)
-    : FMessage(L"'" + text + L"' - недопустимое целое значение") {
-  const int size = WideCharToMultiByte(CP_ACP, 0, FMessage.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return;
-  FNarrow.resize(static_cast<std::size_t>(size));
-  WideCharToMultiByte(CP_ACP, 0, FMessage.c_str(), -1, &FNarrow[0], size, nullptr, nullptr);
-  FNarrow.resize(static_cast<std::size_t>(size - 1));
-}
+    : TUserError(L"'" + text + L"' - недопустимое целое значение") {}
 
 std::int32_t ParsePageInteger(const std::wstring& text) {
   std::size_t i = 0;

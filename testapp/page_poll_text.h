@@ -5,17 +5,12 @@
 #include <exception>
 #include <string>
 
+#include "user_error.h"
+
 // A field whose text is not a 32-bit integer. Carries the user's message.
-class TConvertError : public std::exception {
+class TConvertError : public TUserError {
  public:
   explicit TConvertError(const std::wstring& text);
-  const std::wstring& Message() const { return FMessage; }
-  // The message in the ANSI code page, for std::exception's interface.
-  const char* what() const noexcept override { return FNarrow.c_str(); }
-
- private:
-  std::wstring FMessage;
-  std::string FNarrow;
 };
 
 // The text as a signed 32-bit integer: optional leading blanks, an optional

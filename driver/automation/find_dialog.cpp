@@ -191,7 +191,7 @@ void TfmFind::Guarded(F handler) {
     MessageBoxW(FHandle, ComErrorMessage(error.Result(), error.what()).c_str(), kCaption,
                 MB_OK | MB_ICONERROR);
   } catch (const std::exception& error) {
-    MessageBoxW(FHandle, AnsiToWide(error.what()).c_str(), kCaption, MB_OK | MB_ICONERROR);
+    MessageBoxW(FHandle, DriverTextToWide(error.what()).c_str(), kCaption, MB_OK | MB_ICONERROR);
   }
 }
 

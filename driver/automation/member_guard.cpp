@@ -46,7 +46,7 @@ std::wstring SystemMessage(HRESULT hr) {
 std::wstring ComErrorMessage(HRESULT hr, const std::string& what) {
   std::wstring text = PostedDescription();
   if (text.empty()) text = SystemMessage(hr);
-  if (text.empty()) text = AnsiToWide(what);
+  if (text.empty()) text = DriverTextToWide(what);
   wchar_t code[16];
   std::swprintf(code, 16, L" (0x%08lX)", static_cast<unsigned long>(hr));
   return text + code;
@@ -55,7 +55,7 @@ std::wstring ComErrorMessage(HRESULT hr, const std::string& what) {
 HRESULT ReportMemberError(HRESULT hr, const std::string& message, const wchar_t* progId) {
   TComPtr<ICreateErrorInfo> create;
   if (SUCCEEDED(CreateErrorInfo(create.Out()))) {
-    create->SetDescription(const_cast<LPOLESTR>(AnsiToWide(message).c_str()));
+    create->SetDescription(const_cast<LPOLESTR>(DriverTextToWide(message).c_str()));
     create->SetSource(const_cast<LPOLESTR>(progId));
     create->SetGUID(IID_IWBA003_4);
     TComPtr<IErrorInfo> info;

@@ -28,8 +28,8 @@ void CheckHr(HRESULT hr, const char* what);
 // system's message for hr, else `what`; followed by hr in hexadecimal.
 std::wstring ComErrorMessage(HRESULT hr, const std::string& what);
 
-// Posts the error-info record and returns hr. The message is 8-bit text in
-// the ANSI code page, like every text of the driver.
+// Posts the error-info record and returns hr. The message is 8-bit
+// Windows-1251 text, like every text of the driver.
 HRESULT ReportMemberError(HRESULT hr, const std::string& message, const wchar_t* progId);
 
 // The current exception as the member's HRESULT. Call only inside a catch block.

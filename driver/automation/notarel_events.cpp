@@ -49,7 +49,7 @@ void TNotarel::FireCode(DISPID dispid, std::int32_t code, std::int32_t extCode,
     args[1].lVal = extCode;
     args[0].vt = VT_BSTR;
     try {
-      args[0].bstrVal = notarel::AnsiToBstr(text);
+      args[0].bstrVal = notarel::DriverTextToBstr(text);
     } catch (...) {
       continue;
     }

@@ -41,7 +41,7 @@ template <class Read>
 HRESULT TNotarel::ReadText(BSTR* Value, Read read) {
   if (!Value) return E_POINTER;
   *Value = nullptr;
-  return Guard([&] { *Value = notarel::AnsiToBstr(read(GetDriver())); });
+  return Guard([&] { *Value = notarel::DriverTextToBstr(read(GetDriver())); });
 }
 
 template <class Write>

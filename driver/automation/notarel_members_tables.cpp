@@ -2,7 +2,7 @@
 // forward to the driver core.
 #include "notarel_forward.h"
 
-using notarel::BstrToAnsi;
+using notarel::BstrToDriverText;
 using notarel::TDriver;
 
 HRESULT STDMETHODCALLTYPE TNotarel::CountryByCode(VARIANT_BOOL* Value) {
@@ -87,7 +87,7 @@ HRESULT STDMETHODCALLTYPE TNotarel::get_CurrencyName(BSTR* Value) {
 
 HRESULT STDMETHODCALLTYPE TNotarel::put_CurrencyName(BSTR value) {
   return WriteValue([&](TDriver& d) {
-    std::string text = BstrToAnsi(value);
+    std::string text = BstrToDriverText(value);
     d.SetCurrencyName(std::move(text));
   });
 }
@@ -96,14 +96,18 @@ HRESULT STDMETHODCALLTYPE TNotarel::get_CurrentCountryCode(LONG* Value) {
   return ReadLong(Value, [](TDriver& d) { return d.CurrentCountryCode(); });
 }
 
+// The settings path goes to the file functions as it is, so it stays in the
+// ANSI code page rather than the code page of the driver's texts.
 HRESULT STDMETHODCALLTYPE TNotarel::get_FileName(BSTR* Value) {
-  return ReadText(Value, [](TDriver& d) { return d.FileName(); });
+  if (!Value) return E_POINTER;
+  *Value = nullptr;
+  return Guard([&] { *Value = notarel::AnsiPathToBstr(GetDriver().FileName()); });
 }
 
 HRESULT STDMETHODCALLTYPE TNotarel::put_FileName(BSTR value) {
   return WriteValue([&](TDriver& d) {
-    std::string text = BstrToAnsi(value);
-    d.SetFileName(std::move(text));
+    std::string path = notarel::BstrToAnsiPath(value);
+    d.SetFileName(std::move(path));
   });
 }
 

@@ -14,7 +14,9 @@ using notarel::TDriver;
 HRESULT STDMETHODCALLTYPE TNotarel::get_FileVersion(BSTR* Value) {
   if (!Value) return E_POINTER;
   *Value = nullptr;
-  return Guard([&] { *Value = notarel::AnsiToBstr(notarel::GetFileVersion(notarel::ModuleHandle())); });
+  return Guard([&] {
+    *Value = notarel::DriverTextToBstr(notarel::GetFileVersion(notarel::ModuleHandle()));
+  });
 }
 
 HRESULT STDMETHODCALLTYPE TNotarel::get_ParentWnd(LONG* Value) {
@@ -41,7 +43,7 @@ HRESULT STDMETHODCALLTYPE TNotarel::AboutBox() {
   return Guard([&] {
     if (!notarel::HasInteractiveWindowStation()) return;
     const std::wstring version = L"Версия драйвера: " +
-        notarel::AnsiToWide(notarel::GetFileVersion(notarel::ModuleHandle()));
+        notarel::DriverTextToWide(notarel::GetFileVersion(notarel::ModuleHandle()));
     notarel::ShowAboutBox(GetActiveWindow(), L"Драйвер купюроприемника", {version});
   });
 }

@@ -151,9 +151,6 @@ LRESULT SendTo(HWND wnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendMessageW(wnd, msg, wParam, lParam);
 }
 
-// A text of the control as the driver holds it: through the ANSI code page.
-std::wstring DriverText(BSTR text) { return AnsiToWide(BstrToAnsi(text)); }
-
 }  // namespace
 
 void TfmPage::UpdatePropertyPage() {
@@ -178,7 +175,7 @@ void TfmPage::UpdatePropertyPage() {
     TBstr currency, country;
     CheckHr(GetDriverIntf()->get_CurrencyName(currency.Out()), "CurrencyName");
     CheckHr(GetDriverIntf()->get_CountryName(country.Out()), "CountryName");
-    const std::wstring line = DriverText(currency.Get()) + L" - " + DriverText(country.Get());
+    const std::wstring line = BstrToWide(currency.Get()) + L" - " + BstrToWide(country.Get());
     SendTo(countries, CB_INSERTSTRING, static_cast<WPARAM>(-1),
            reinterpret_cast<LPARAM>(line.c_str()));
     LONG code = 0, current = 0;

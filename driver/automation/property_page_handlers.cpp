@@ -41,7 +41,7 @@ void TfmPage::ShowResult() {
   CheckHr(GetDriverIntf()->get_ResultCode(&code), "ResultCode");
   TBstr description;
   CheckHr(GetDriverIntf()->get_ResultDescription(description.Out()), "ResultDescription");
-  const std::wstring message = AnsiToWide(BstrToAnsi(description.Get()));
+  const std::wstring message = BstrToWide(description.Get());
   ui::SetText(Item(idEdtResult), ui::Format(L"(%d) %ls", static_cast<int>(code), message.c_str()));
 }
 
@@ -54,7 +54,7 @@ void TfmPage::btnConnectClick() {
     if (ok) {
       TBstr model;
       CheckHr(GetDriverIntf()->get_ModelID(model.Out()), "ModelID");
-      ui::SetText(Item(idEdtResult), AnsiToWide(BstrToAnsi(model.Get())));
+      ui::SetText(Item(idEdtResult), BstrToWide(model.Get()));
     } else {
       ShowResult();
     }

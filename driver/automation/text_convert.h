@@ -1,21 +1,34 @@
 #pragma once
-// Texts across the automation boundary. The driver keeps its texts as 8-bit
-// Windows-1251 strings; clients see wide strings (BSTR). Both directions go
-// through the system ANSI code page, as the driver's clients expect on the
-// Russian Windows it was made for.
+// Texts across the automation boundary. The driver keeps its texts (result
+// messages, country and currency names, device descriptions) as 8-bit
+// Windows-1251 strings, whatever the system's ANSI code page; clients and
+// windows see wide strings. File paths are the exception: the driver hands
+// them to the file functions, which read them in the ANSI code page.
 #include <windows.h>
 
 #include <string>
 
 namespace notarel {
 
-// A newly allocated BSTR, or null when allocation fails (then throws
-// std::bad_alloc, since a member cannot return its value without it).
-BSTR AnsiToBstr(const std::string& text);
-// The text of a BSTR in the ANSI code page; a null BSTR is the empty text.
-std::string BstrToAnsi(BSTR text);
-// The same conversion for wide texts that are not BSTRs.
-std::wstring AnsiToWide(const std::string& text);
+// The Windows-1251 code page of the driver's texts.
+constexpr UINT kDriverCodePage = 1251;
+
+// A driver text as a newly allocated BSTR; throws std::bad_alloc when the
+// BSTR cannot be allocated, since a member cannot return its value without it.
+BSTR DriverTextToBstr(const std::string& text);
+// A BSTR as a driver text; a null BSTR is the empty text. Characters that
+// Windows-1251 lacks become '?'.
+std::string BstrToDriverText(BSTR text);
+// A driver text as a wide text, for the windows.
+std::wstring DriverTextToWide(const std::string& text);
+
+// A file path in the ANSI code page as a newly allocated BSTR (throws
+// std::bad_alloc like DriverTextToBstr), and back.
+BSTR AnsiPathToBstr(const std::string& path);
+std::string BstrToAnsiPath(BSTR path);
+
+// The text of a BSTR as it is; a null BSTR is the empty text.
+std::wstring BstrToWide(BSTR text);
 
 // Holds one BSTR and frees it.
 class TBstr {

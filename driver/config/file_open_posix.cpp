@@ -1,4 +1,5 @@
 // POSIX has no share modes; a plain open serves.
+#include "cp1251.h"
 #include "file_stream.h"
 
 namespace notarel {
@@ -6,6 +7,9 @@ namespace notarel {
 std::FILE* OpenUnsharedFile(const std::string& fileName, TFileAccess access) {
   return std::fopen(fileName.c_str(), access == TFileAccess::Read ? "rb" : "w+b");
 }
+
+// File names here are UTF-8.
+std::string FileNameInMessage(const std::string& fileName) { return Utf8ToCp1251(fileName); }
 
 }  // namespace notarel
 

@@ -3,12 +3,37 @@
 // The name is in the ANSI code page, as the driver keeps it.
 #include <share.h>
 
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
 #include "file_stream.h"
 
 namespace notarel {
+namespace {
+
+// The code page of the driver's texts.
+constexpr UINT kDriverCodePage = 1251;
+
+}  // namespace
 
 std::FILE* OpenUnsharedFile(const std::string& fileName, TFileAccess access) {
   return _fsopen(fileName.c_str(), access == TFileAccess::Read ? "rb" : "w+b", _SH_DENYRW);
+}
+
+std::string FileNameInMessage(const std::string& fileName) {
+  if (fileName.empty()) return fileName;
+  const int size = static_cast<int>(fileName.size());
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  const int length = MultiByteToWideChar(CP_ACP, 0, fileName.data(), size, wide.data(), size);
+  std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  // The name is only shown here, so a letter the driver's code page lacks
+  // becomes its nearest look-alike.
+  const int written = WideCharToMultiByte(kDriverCodePage, 0, wide.data(), length, text.data(),
+                                          length, nullptr, nullptr);
+  text.resize(static_cast<std::size_t>(written > 0 ? written : 0));
+  return text;
 }
 
 }  // namespace notarel

@@ -15,6 +15,9 @@ enum class TFileAccess {
 
 // The open file, or null when it cannot be opened (or created).
 std::FILE* OpenUnsharedFile(const std::string& fileName, TFileAccess access);
+// The file's name as it reads inside a driver message, in Windows-1251; the
+// name itself is in the code page the platform's file functions take.
+std::string FileNameInMessage(const std::string& fileName);
 
 class TFileStream : public std::streambuf {
  public:

@@ -17,6 +17,9 @@ namespace notarel {
 namespace serial {
 namespace {
 
+// The code page of the driver's texts.
+constexpr UINT kDriverCodePage = 1251;
+
 HANDLE ToHandle(PortHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 PortHandle FromHandle(HANDLE handle) { return reinterpret_cast<PortHandle>(handle); }
@@ -124,12 +127,19 @@ bool Read(PortHandle handle, std::uint8_t* data, std::size_t size, std::size_t& 
   return Check(ok, error);
 }
 
+// The system's text is taken wide and narrowed to the driver's code page,
+// whatever the system's ANSI code page. The text is only shown, so a letter
+// that code page lacks becomes its nearest look-alike ("Acces refuse").
 std::string ErrorText(SystemError error) {
-  char buffer[256];
+  wchar_t wide[256];
   const DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof(buffer), nullptr);
-  std::string text(buffer, length);
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), wide, 256, nullptr);
+  char buffer[512];
+  const int size = length == 0 ? 0
+                               : WideCharToMultiByte(kDriverCodePage, 0, wide, static_cast<int>(length),
+                                                     buffer, sizeof(buffer), nullptr, nullptr);
+  std::string text(buffer, static_cast<std::size_t>(size > 0 ? size : 0));
   while (!text.empty() && IsTrimmedAtEnd(text.back())) text.pop_back();
   return text;
 }

@@ -2,7 +2,9 @@
 // against the emulator with the events arriving on the polling thread.
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "automation_test.h"
 #include "emulator_peer.h"
@@ -58,9 +60,20 @@ class TestSink : public IDispatch {
       lastCode_ = params->rgvarg[2].lVal;
       lastExtCode_ = params->rgvarg[1].lVal;
       if (SysStringLen(params->rgvarg[0].bstrVal) > 0) ++describedCodes_;
+      {
+        const BSTR text = params->rgvarg[0].bstrVal;
+        std::lock_guard<std::mutex> lock(textsLock_);
+        texts_.emplace_back(text ? text : L"", SysStringLen(text));
+      }
       ++(dispid == 1 ? errors_ : rejects_);
     }
     return answer_;
+  }
+
+  // The texts of the Error and Reject events, in the order they came.
+  std::vector<std::wstring> Texts() {
+    std::lock_guard<std::mutex> lock(textsLock_);
+    return texts_;
   }
 
   std::atomic<int> refs_{1};
@@ -77,6 +90,8 @@ class TestSink : public IDispatch {
  private:
   bool accept_;
   HRESULT answer_;
+  std::mutex textsLock_;
+  std::vector<std::wstring> texts_;
 };
 
 // Neither IDispatch nor the event interface.
@@ -281,6 +296,25 @@ TEST_F(BillCycle, RejectionAndFailureArriveWithTheirCodesAndTexts) {
   EXPECT_EQ(sink.lastExtCode_.load(), 162);
   EXPECT_EQ(sink.describedCodes_.load(), sink.rejects_.load() + sink.errors_.load());
   EXPECT_EQ(sink.malformed_.load(), 0);
+  EXPECT_EQ(point_->Unadvise(cookie), S_OK);
+}
+
+TEST_F(BillCycle, ADeviceFallingSilentGivesAnErrorWithTheDriversRussianMessage) {
+  TestSink& sink = accepting_;
+  DWORD cookie = 0;
+  ASSERT_EQ(point_->Advise(&sink, &cookie), S_OK);
+  ASSERT_EQ(control_->put_ErrorTimeout(100), S_OK);
+  Start();
+  ASSERT_EQ(Emu("silent 600000").substr(0, 2), "OK");
+  WaitUntil([&] { return sink.errors_.load() > 0; });
+  Stop();
+  Emu("silent 0");
+  ASSERT_GE(sink.errors_.load(), 1);
+  EXPECT_EQ(sink.lastCode_.load(), -1);
+  EXPECT_EQ(sink.lastExtCode_.load(), -1);
+  const std::vector<std::wstring> texts = sink.Texts();
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.front(), L"Нет связи");
   EXPECT_EQ(point_->Unadvise(cookie), S_OK);
 }
 

@@ -1,10 +1,45 @@
 // The members through the vtable of IWBA003_4: what a fresh control reports,
-// the conversions at the automation boundary, and the members that must not
-// create the driver core.
+// the conversions at the automation boundary (Russian texts whatever the ANSI
+// code page, file paths in it), and the members that must not create the
+// driver core.
 #include "automation_test.h"
 
 namespace notarel::test {
 namespace {
+
+// Whether every character of the text has a byte in the ANSI code page.
+bool InAnsiCodePage(const std::wstring& text) {
+  BOOL lossy = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()),
+                      nullptr, 0, nullptr, &lossy);
+  return !lossy;
+}
+
+// The bytes of a file, read by its wide name.
+std::string ReadFileText(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::string text(64 * 1024, '\0');
+  DWORD got = 0;
+  ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
+  CloseHandle(file);
+  text.resize(got);
+  return text;
+}
+
+// A BSTR argument that lives until the end of the full expression.
+class TBstrArg {
+ public:
+  explicit TBstrArg(const wchar_t* text) : bstr_(SysAllocString(text)) {}
+  TBstrArg(const TBstrArg&) = delete;
+  TBstrArg& operator=(const TBstrArg&) = delete;
+  ~TBstrArg() { SysFreeString(bstr_); }
+  operator BSTR() const { return bstr_; }
+
+ private:
+  BSTR bstr_;
+};
 
 class Members : public ::testing::Test {
  protected:
@@ -99,13 +134,51 @@ TEST_F(Members, FileVersionAndParentWndLeaveTheCoreUncreated) {
   EXPECT_TRUE(DeleteFileW(settings.c_str()));
 }
 
-TEST_F(Members, TextsRoundTripThroughTheAnsiCodePage) {
-  const wchar_t* path = L"C:\\Настройки\\notarel.xml";
-  ASSERT_EQ(control_->put_FileName(SysAllocString(path)), S_OK);
-  EXPECT_EQ(Text(&IWBA003_4::get_FileName), path);
+TEST_F(Members, RussianTextsReadTheSameWhateverTheAnsiCodePage) {
+  // The first country with its currency word, nominative singular.
   ASSERT_EQ(control_->put_CountryIndex(0), S_OK);
+  ASSERT_EQ(control_->put_CurrencyIndex(1), S_OK);
   ASSERT_EQ(Bool(&IWBA003_4::GetCountryParams), VARIANT_TRUE);
-  EXPECT_FALSE(Text(&IWBA003_4::get_CountryName).empty());
+  EXPECT_EQ(Text(&IWBA003_4::get_CountryName), L"Россия");
+  EXPECT_EQ(Text(&IWBA003_4::get_CurrencyName), L"рубль");
+  EXPECT_EQ(Text(&IWBA003_4::get_ResultDescription), L"Ошибок нет");
+  // A Russian text written by the client is kept as the driver's text.
+  ASSERT_EQ(control_->put_CurrencyName(TBstrArg(L"гривна")), S_OK);
+  EXPECT_EQ(Text(&IWBA003_4::get_CurrencyName), L"гривна");
+  EXPECT_EQ(Bool(&IWBA003_4::CountryByCurrencyName), VARIANT_FALSE);
+  EXPECT_EQ(Text(&IWBA003_4::get_ResultDescription), L"Неверное название валюты");
+}
+
+TEST_F(Members, FileNameInTheAnsiCodePageNamesTheFileOnDisk) {
+  // A folder whose name goes beyond ASCII with characters that both the
+  // ANSI code page and the driver's Windows-1251 hold: Cyrillic on a Russian
+  // system; on a western one the euro sign, whose bytes differ between them.
+  const wchar_t* russian = L"Настройки";
+  const std::wstring folder = TestDir() + (InAnsiCodePage(russian) ? russian : L"Caisse \u20AC");
+  ASSERT_TRUE(InAnsiCodePage(folder)) << "the ANSI code page is " << GetACP();
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  const std::wstring path = folder + L"\\notarel.xml";
+  ASSERT_EQ(control_->put_FileName(TBstrArg(path.c_str())), S_OK);
+  EXPECT_EQ(Text(&IWBA003_4::get_FileName), path);
+  ASSERT_EQ(control_->put_PortNumber(13), S_OK);
+  EXPECT_EQ(Bool(&IWBA003_4::SaveParams), VARIANT_TRUE);
+  // The file is where the wide name says, and a second control reads it back.
+  EXPECT_NE(ReadFileText(path).find("<PortNumber>13</PortNumber>"), std::string::npos);
+  TComPtr<IWBA003_4> reader = CreateControl(CLSID_Notarel);
+  ASSERT_TRUE(reader);
+  ASSERT_EQ(reader->put_FileName(TBstrArg(path.c_str())), S_OK);
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  ASSERT_EQ(reader->LoadParams(&loaded), S_OK);
+  EXPECT_EQ(loaded, VARIANT_TRUE);
+  LONG port = 0;
+  ASSERT_EQ(reader->get_PortNumber(&port), S_OK);
+  EXPECT_EQ(port, 13);
+  EXPECT_TRUE(DeleteFileW(path.c_str()));
+  EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
+  // With the folder gone, the failure's message names the file as written.
+  EXPECT_EQ(Bool(&IWBA003_4::SaveParams), VARIANT_FALSE);
+  EXPECT_EQ(Long(&IWBA003_4::get_ResultCode), -8);
+  EXPECT_EQ(Text(&IWBA003_4::get_ResultDescription), L"Cannot create file " + path);
 }
 
 TEST_F(Members, SetDefaultsAndShowFindDlgGiveZero) {

@@ -56,7 +56,7 @@ TEST(NotaprobeCommandPage, StatusOfABillInEscrowShowsThreeLines) {
   EXPECT_EQ(lines[2], L"Достоинство купюры: 102");
   // The result area shows the exchange: success, the request and the reply.
   std::vector<std::wstring> result = app.ResultTexts();
-  EXPECT_EQ(result[0].compare(0, 4, L"(0) "), 0) << Narrow(result[0]);
+  EXPECT_EQ(result[0], L"(0) Ошибок нет") << Narrow(result[0]);
   EXPECT_EQ(result[1], L"FC 05 11 27 56");
   EXPECT_EQ(result[2].compare(0, 12, L"FC 06 13 66 "), 0) << Narrow(result[2]);
   uiprobe::SaveScreenshot(app.Main(), ScreenshotPath(L"notaprobe_command"));

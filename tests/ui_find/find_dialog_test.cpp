@@ -17,9 +17,9 @@ constexpr int kWaitMs = 20000;
 constexpr size_t kPorts = 32;
 
 // A row's result for a port without a device: no answer, or the code and
-// message of the failure ("-2: Ошибка открытия порта. ...").
+// the driver's Russian message of the failure ("-2: Ошибка открытия порта. ...").
 bool IsNoDevice(const std::wstring& text) {
-  static const std::wregex failure(L"-[0-9]+: .+");
+  static const std::wregex failure(L"-[0-9]+: [\u0410-\u044F][^\u00C0-\u00FF]*");
   return text == L"не найдено" || std::regex_match(text, failure);
 }
 

@@ -61,6 +61,8 @@ TEST_F(PropertyPageTest, LoadsPortAndRateOfTheControlIntoEveryComponent) {
     ASSERT_FALSE(countries.empty());
     EXPECT_GE(uiprobe::Selection(w.CbCountryCode), 0);
     for (const std::wstring& line : countries) EXPECT_NE(line.find(L" - "), std::wstring::npos) << line;
+    // The control's Russian texts, as they read on every system.
+    EXPECT_EQ(countries.front(), L"RUB - Россия");
     EXPECT_TRUE(uiprobe::IsVisible(w.CbCountryCode));
 
     for (const wchar_t* label : {L"Номер порта:", L"Скорость:", L"Код страны:", L"Результат:"}) {

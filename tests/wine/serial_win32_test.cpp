@@ -167,6 +167,31 @@ TEST_F(Win32Serial, ErrorTextIsTrimmedAndEmptyForUnknownCodes) {
   EXPECT_EQ(serial::ErrorText(0x2000FFFFu), "");
 }
 
+// The system's own text for a code, narrowed to Windows-1251 (letters it
+// lacks as their look-alikes) and trimmed the way the driver trims it.
+std::string SystemTextIn1251(SystemError code) {
+  wchar_t wide[256];
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                      wide, 256, nullptr);
+  std::string text(length, '\0');
+  const int size = WideCharToMultiByte(1251, 0, wide, static_cast<int>(length),
+                                       text.data(), static_cast<int>(length), nullptr, nullptr);
+  text.resize(static_cast<std::size_t>(size > 0 ? size : 0));
+  while (!text.empty() && !EndsCleanly(text)) text.pop_back();
+  return text;
+}
+
+TEST_F(Win32Serial, ErrorTextIsInTheDriversCodePageWhateverTheAnsiCodePage) {
+  // Like every driver text, the system's message is Windows-1251 text, so
+  // that the control shows it right on any system; the Wine script runs this
+  // under a French locale too, whose messages have letters beyond ASCII.
+  for (SystemError code : {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_TIMEOUT,
+                           ERROR_GEN_FAILURE}) {
+    EXPECT_EQ(serial::ErrorText(code), SystemTextIn1251(code)) << code << " ACP " << GetACP();
+  }
+}
+
 TEST_F(Win32Serial, PeerThatHangsUpFailsTheOldHandleAndTheReopenedPortWorks) {
   ASSERT_NO_FATAL_FAILURE(OpenConfigured());
   ASSERT_EQ(peer_->Command("hangup").substr(0, 6), "OK PTY");

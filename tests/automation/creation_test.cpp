@@ -44,6 +44,29 @@ TEST(Creation, BothClassesAnswerTheAutomationInterfacesWithOnePointer) {
   }
 }
 
+TEST(Creation, ErrorInfoIsSupportedOnEveryInterfaceAMemberIsCalledThrough) {
+  // A vtable client asks with the IID it called through; a script host asks
+  // with IDispatch. Each asks the pointer it holds.
+  for (const CLSID* clsid : kBothClasses) {
+    TComPtr<IWBA003_4> control = CreateControl(*clsid);
+    ASSERT_TRUE(control);
+    for (const IID* iid : {&IID_IWBA003, &IID_IWBA003_2, &IID_IWBA003_3, &IID_IWBA003_4, &IID_IDispatch}) {
+      TComPtr<IUnknown> pointer;
+      ASSERT_EQ(control->QueryInterface(*iid, pointer.OutVoid()), S_OK);
+      TComPtr<ISupportErrorInfo> support;
+      ASSERT_EQ(pointer->QueryInterface(IID_ISupportErrorInfo, support.OutVoid()), S_OK);
+      WCHAR name[40] = {};
+      StringFromGUID2(*iid, name, 40);
+      EXPECT_EQ(support->InterfaceSupportsErrorInfo(*iid), S_OK) << std::string(name, name + 38);
+    }
+    // The standard control interfaces post no error records.
+    TComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(control->QueryInterface(IID_ISupportErrorInfo, support.OutVoid()), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IOleObject), S_FALSE);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IConnectionPointContainer), S_FALSE);
+  }
+}
+
 TEST(Creation, TheStandardControlInterfacesShareTheControlsIdentity) {
   TComPtr<IWBA003_4> control = CreateControl(CLSID_Notarel);
   ASSERT_TRUE(control);

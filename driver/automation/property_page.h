@@ -35,6 +35,10 @@ enum TPageControlId : int {
   idBtnFind,
   idBtnSetDefaults,
   idBtnAbout,
+  // The other three edges of bvlParams, whose top edge is idBvlParams.
+  idBvlParamsBottom,
+  idBvlParamsLeft,
+  idBvlParamsRight,
 };
 
 class TfmPage : public IPropertyPage {

@@ -205,16 +205,28 @@ void TfmPage::HandleCommand(int id, int code) {
   Release();
 }
 
+// OK and Apply reach the page in one of two ways, and each press applies it
+// once: a frame that calls IPropertyPage::Apply does so while its page
+// window handles this notification; a frame that never calls it (Wine's)
+// leaves the notification to apply the page.
 LRESULT CALLBACK TfmPage::FrameSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR /*id*/, DWORD_PTR data) {
-  const LRESULT result = DefSubclassProc(wnd, msg, wParam, lParam);
   if (msg != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lParam)->code != PSN_APPLY) {
-    return result;
+    return DefSubclassProc(wnd, msg, wParam, lParam);
   }
   auto* page = reinterpret_cast<TfmPage*>(data);
-  if (!page->FWindow) return result;
-  // A failed apply is shown, and the frame stays open.
-  return page->RunHandler([page] { page->UpdateObject(); }) ? result : PSNRET_INVALID_NOCHANGEPAGE;
+  // The frame may release the page while it handles the notification.
+  page->AddRef();
+  page->FInFrameApply = true;
+  page->FAppliedInFrameApply = false;
+  LRESULT result = DefSubclassProc(wnd, msg, wParam, lParam);
+  page->FInFrameApply = false;
+  // A failed apply has been shown, and the frame stays open.
+  if (!page->FAppliedInFrameApply && page->FWindow && FAILED(page->ApplyOnce())) {
+    result = PSNRET_INVALID_NOCHANGEPAGE;
+  }
+  page->Release();
+  return result;
 }
 
 }  // namespace notarel

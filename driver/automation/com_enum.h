@@ -1,7 +1,9 @@
 #pragma once
 // A COM enumerator (IEnumXxx) over a snapshot of items taken when it is
-// made. Traits says how an item is held while in the snapshot and how it is
-// handed out to the caller of Next:
+// made. Each enumerator counts as a live object of the module, so that the
+// module is not unloaded under a client that still holds one. Traits says
+// how an item is held while in the snapshot and how it is handed out to the
+// caller of Next:
 //   static void Hold(Item&);                      // a reference kept by the snapshot
 //   static void Drop(Item&);                      // released with the snapshot
 //   static bool CopyOut(const Item&, Item& out);  // what the caller owns; false: out of memory
@@ -11,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "module.h"
+
 namespace notarel {
 
 template <class Interface, class Item, const IID* Iid, class Traits>
@@ -19,6 +23,7 @@ class TComEnum : public Interface {
   explicit TComEnum(std::vector<Item> items, std::size_t position = 0)
       : FItems(std::move(items)), FPosition(position) {
     for (Item& item : FItems) Traits::Hold(item);
+    ModuleAddObject();
   }
 
   // A new enumerator with a reference for the caller, or E_OUTOFMEMORY.
@@ -74,6 +79,7 @@ class TComEnum : public Interface {
  private:
   virtual ~TComEnum() {
     for (Item& item : FItems) Traits::Drop(item);
+    ModuleReleaseObject();
   }
 
   LONG FRefs = 1;

@@ -1,8 +1,7 @@
-// Module entry points DllGetClassObject and DllCanUnloadNow, the module's
-// counts, and its table of control classes.
+// Module entry points DllGetClassObject and DllCanUnloadNow, and the
+// module's table of control classes. The counts behind DllCanUnloadNow are
+// in module_objects.cpp.
 #include "module.h"
-
-#include <atomic>
 
 #include "Notarel_h.h"
 #include "ax_window.h"
@@ -13,8 +12,6 @@ namespace notarel {
 namespace {
 
 HMODULE gModule = nullptr;
-std::atomic<long> gObjects{0};
-std::atomic<long> gLocks{0};
 
 }  // namespace
 
@@ -44,17 +41,6 @@ std::wstring ModuleFilePath() {
     path.resize(path.size() * 2);
   }
 }
-
-void ModuleAddObject() { ++gObjects; }
-void ModuleReleaseObject() { --gObjects; }
-void ModuleLock(bool lock) {
-  if (lock) {
-    ++gLocks;
-  } else {
-    --gLocks;
-  }
-}
-bool ModuleInUse() { return gObjects.load() != 0 || gLocks.load() != 0; }
 
 }  // namespace notarel
 

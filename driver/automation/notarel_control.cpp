@@ -1,6 +1,8 @@
 // TNotarel's life, identity and IDispatch.
 #include "notarel_control.h"
 
+#include <initializer_list>
+
 #include "driver.h"
 #include "module.h"
 #include "type_library.h"
@@ -123,8 +125,13 @@ HRESULT STDMETHODCALLTYPE TNotarel::Invoke(DISPID dispid, REFIID iid, LCID /*lci
                                exception, argError);
 }
 
+// One pointer serves the four automation interfaces and IDispatch, and a
+// client asks with the IID it called through, so each of them answers yes.
 HRESULT STDMETHODCALLTYPE TNotarel::InterfaceSupportsErrorInfo(REFIID iid) {
-  return IsEqualIID(iid, IID_IWBA003_4) ? S_OK : S_FALSE;
+  for (const IID* own : {&IID_IWBA003, &IID_IWBA003_2, &IID_IWBA003_3, &IID_IWBA003_4, &IID_IDispatch}) {
+    if (IsEqualIID(iid, *own)) return S_OK;
+  }
+  return S_FALSE;
 }
 
 HRESULT STDMETHODCALLTYPE TNotarel::GetClassInfo(ITypeInfo** info) {

@@ -16,8 +16,8 @@ const wchar_t kPageCaption[] = L"Купюроприемник";
 
 namespace {
 
-// Runs a load or an apply for the frame and turns an error into the HRESULT
-// the frame gets. A failing member of the control has posted its own error
+// Runs a load for the frame and turns an error into the HRESULT the frame
+// gets. A failing member of the control has posted its own error
 // record already, which stays for the frame to read.
 template <class F>
 HRESULT Guarded(F operation) {
@@ -126,7 +126,8 @@ HRESULT STDMETHODCALLTYPE TfmPage::IsPageDirty() { return S_FALSE; }
 
 HRESULT STDMETHODCALLTYPE TfmPage::Apply() {
   if (!FWindow) return S_OK;
-  return Guarded([this] { UpdateObject(); });
+  if (FInFrameApply) FAppliedInFrameApply = true;
+  return ApplyOnce();
 }
 
 HRESULT STDMETHODCALLTYPE TfmPage::Help(LPCOLESTR) { return E_NOTIMPL; }

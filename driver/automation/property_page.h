@@ -35,6 +35,10 @@ enum TPageControlId : int {
   idBtnFind,
   idBtnSetDefaults,
   idBtnAbout,
+  // The other three edges of bvlParams, whose top edge is idBvlParams.
+  idBvlParamsBottom,
+  idBvlParamsLeft,
+  idBvlParamsRight,
 };
 
 class TfmPage : public IPropertyPage {
@@ -98,10 +102,21 @@ class TfmPage : public IPropertyPage {
   void DrawAboutButton(const DRAWITEMSTRUCT& item) const;
   HWND Item(int id) const { return GetDlgItem(FWindow, id); }
 
-  // Runs a button handler: an error it raises is shown to the user. Returns
-  // whether it ran without error.
-  bool RunHandler(const std::function<void()>& handler);
-  void ShowError(HRESULT hr, const std::string& what);
+  // What a handler that failed leaves for the user and the frame.
+  struct TPageError {
+    HRESULT Result = S_OK;
+    std::wstring Message;
+    // The error record the failing call posted, kept for the frame.
+    TComPtr<IErrorInfo> Record;
+  };
+  // Runs a handler and catches the error it raises, without showing it:
+  // the caller shows it once its buttons are usable again.
+  TPageError RunHandler(const std::function<void()>& handler);
+  // Shows a failure to the user; does nothing for a success.
+  void ShowError(const TPageError& error);
+  // Writes the components to the control and shows a failure; returns the
+  // HRESULT for the frame, with the error record posted again for it.
+  HRESULT ApplyOnce();
 
   LONG FRefCount = 1;
   TComPtr<IPropertyPageSite> FPageSite;
@@ -109,6 +124,10 @@ class TfmPage : public IPropertyPage {
   TComPtr<IWBA003_4> FDriverIntf;
   HWND FWindow = nullptr;
   HWND FFrameWindow = nullptr;
+  // Set while the frame handles its OK/Apply notification; a frame that
+  // calls Apply does so then, and the notification does not apply again.
+  bool FInFrameApply = false;
+  bool FAppliedInFrameApply = false;
 };
 
 // A new page object with one reference, answering `iid`.

@@ -1,6 +1,6 @@
 // The handlers of TfmPage's buttons and its result box. A failing member
-// call ends the handler; its error is shown to the user, and the buttons are
-// enabled again on every path.
+// call ends the handler; the buttons are enabled again on every path, and
+// then the error is shown to the user.
 #include "find_dialog.h"
 #include "member_guard.h"
 #include "property_page.h"
@@ -14,22 +14,34 @@ const int kButtons[] = {idBtnConnect, idBtnFind, idBtnSetDefaults, idBtnAbout};
 
 }  // namespace
 
-void TfmPage::ShowError(HRESULT hr, const std::string& what) {
-  const std::wstring text = ComErrorMessage(hr, what);
-  const HWND owner = FWindow ? GetAncestor(FWindow, GA_ROOT) : GetActiveWindow();
-  MessageBoxW(owner, text.c_str(), kPageCaption, MB_OK | MB_ICONERROR);
-}
-
-bool TfmPage::RunHandler(const std::function<void()>& handler) {
+TfmPage::TPageError TfmPage::RunHandler(const std::function<void()>& handler) {
+  TPageError error;
   try {
     handler();
-    return true;
-  } catch (const TComError& error) {
-    ShowError(error.Result(), error.what());
-  } catch (const std::exception& error) {
-    ShowError(E_UNEXPECTED, error.what());
+  } catch (const TComError& failure) {
+    error.Result = failure.Result();
+    // The message takes the record the failing call posted; a copy is kept.
+    GetErrorInfo(0, error.Record.Out());
+    if (error.Record) SetErrorInfo(0, error.Record.Get());
+    error.Message = ComErrorMessage(failure.Result(), failure.what());
+  } catch (const std::exception& failure) {
+    error.Result = E_UNEXPECTED;
+    error.Message = ComErrorMessage(E_UNEXPECTED, failure.what());
   }
-  return false;
+  return error;
+}
+
+void TfmPage::ShowError(const TPageError& error) {
+  if (SUCCEEDED(error.Result)) return;
+  const HWND owner = FWindow ? GetAncestor(FWindow, GA_ROOT) : GetActiveWindow();
+  MessageBoxW(owner, error.Message.c_str(), kPageCaption, MB_OK | MB_ICONERROR);
+}
+
+HRESULT TfmPage::ApplyOnce() {
+  const TPageError error = RunHandler([this] { UpdateObject(); });
+  ShowError(error);
+  if (error.Record) SetErrorInfo(0, error.Record.Get());
+  return error.Result;
 }
 
 void TfmPage::EnableButtons(bool on) {
@@ -47,7 +59,7 @@ void TfmPage::ShowResult() {
 
 void TfmPage::btnConnectClick() {
   EnableButtons(false);
-  RunHandler([this] {
+  const TPageError error = RunHandler([this] {
     UpdateObject();
     VARIANT_BOOL ok = VARIANT_FALSE;
     CheckHr(GetDriverIntf()->ReadModelID(&ok), "ReadModelID");
@@ -60,11 +72,12 @@ void TfmPage::btnConnectClick() {
     }
   });
   EnableButtons(true);
+  ShowError(error);
 }
 
 void TfmPage::btnFindClick() {
   EnableButtons(false);
-  RunHandler([this] {
+  const TPageError error = RunHandler([this] {
     // Window handles are 32-bit values on every Windows.
     const LONG self = static_cast<LONG>(reinterpret_cast<LONG_PTR>(FWindow));
     CheckHr(GetDriverIntf()->put_ParentWnd(self), "ParentWnd");
@@ -74,18 +87,19 @@ void TfmPage::btnFindClick() {
     if (FWindow) UpdatePropertyPage();
   });
   if (FWindow) EnableButtons(true);
+  ShowError(error);
 }
 
 void TfmPage::btnSetDefaultsClick() {
-  RunHandler([this] {
+  ShowError(RunHandler([this] {
     LONG ignored = 0;
     CheckHr(GetDriverIntf()->SetDefaults(&ignored), "SetDefaults");
     UpdatePropertyPage();
-  });
+  }));
 }
 
 void TfmPage::btnAboutClick() {
-  RunHandler([this] { CheckHr(GetDriverIntf()->AboutBox(), "AboutBox"); });
+  ShowError(RunHandler([this] { CheckHr(GetDriverIntf()->AboutBox(), "AboutBox"); }));
 }
 
 void TfmPage::PropertyPagePaint() {

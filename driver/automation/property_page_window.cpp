@@ -17,7 +17,13 @@ constexpr UINT_PTR kFrameSubclassId = 0x7F3A;
 
 // How a component follows the page when the frame makes it larger or smaller
 // than its design size.
-enum TAnchor : unsigned { akNone = 0, akStretchDown = 1, akFollowBottom = 2, akStretchRight = 4 };
+enum TAnchor : unsigned {
+  akNone = 0,
+  akStretchDown = 1,
+  akFollowBottom = 2,
+  akStretchRight = 4,
+  akFollowRight = 8,
+};
 
 struct TComponent {
   int id;
@@ -53,8 +59,13 @@ const TComponent kComponents[] = {
     {idImage1, L"STATIC", L"", SS_OWNERDRAW, 8, 32, 100, 146, akNone},
     // The bevels lie under everything else and never paint over it.
     {idBevel1, L"STATIC", L"", SS_SUNKEN | WS_CLIPSIBLINGS, 8, 8, 105, 209, akStretchDown},
-    {idBvlParams, L"STATIC", L"", SS_ETCHEDFRAME | WS_CLIPSIBLINGS, 120, 8, 225, 177,
-     akStretchRight},
+    // The framed bevel around the settings is four etched lines: a framed
+    // static would cover the labels' background, which it leaves unpainted
+    // and the page (clipping its children) never paints either.
+    {idBvlParams, L"STATIC", L"", SS_ETCHEDHORZ, 120, 8, 225, 2, akStretchRight},
+    {idBvlParamsBottom, L"STATIC", L"", SS_ETCHEDHORZ, 120, 183, 225, 2, akStretchRight},
+    {idBvlParamsLeft, L"STATIC", L"", SS_ETCHEDVERT, 120, 8, 2, 177, akNone},
+    {idBvlParamsRight, L"STATIC", L"", SS_ETCHEDVERT, 343, 8, 2, 177, akFollowRight},
 };
 
 bool RegisterPageClass() {
@@ -124,11 +135,12 @@ void TfmPage::LayOut() {
   const int dy = client.bottom - ui::Scale(kPageHeight);
   for (const TComponent& c : kComponents) {
     if (c.anchors == akNone) continue;
-    int y = ui::Scale(c.y), w = ui::Scale(c.w), h = ui::Scale(c.h);
+    int x = ui::Scale(c.x), y = ui::Scale(c.y), w = ui::Scale(c.w), h = ui::Scale(c.h);
+    if (c.anchors & akFollowRight) x += dx;
     if (c.anchors & akFollowBottom) y += dy;
     if (c.anchors & akStretchDown) h += dy;
     if (c.anchors & akStretchRight) w += dx;
-    SetWindowPos(Item(c.id), nullptr, ui::Scale(c.x), y, w > 0 ? w : 0, h > 0 ? h : 0,
+    SetWindowPos(Item(c.id), nullptr, x, y, w > 0 ? w : 0, h > 0 ? h : 0,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
@@ -193,16 +205,28 @@ void TfmPage::HandleCommand(int id, int code) {
   Release();
 }
 
+// OK and Apply reach the page in one of two ways, and each press applies it
+// once: a frame that calls IPropertyPage::Apply does so while its page
+// window handles this notification; a frame that never calls it (Wine's)
+// leaves the notification to apply the page.
 LRESULT CALLBACK TfmPage::FrameSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR /*id*/, DWORD_PTR data) {
-  const LRESULT result = DefSubclassProc(wnd, msg, wParam, lParam);
   if (msg != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lParam)->code != PSN_APPLY) {
-    return result;
+    return DefSubclassProc(wnd, msg, wParam, lParam);
   }
   auto* page = reinterpret_cast<TfmPage*>(data);
-  if (!page->FWindow) return result;
-  // A failed apply is shown, and the frame stays open.
-  return page->RunHandler([page] { page->UpdateObject(); }) ? result : PSNRET_INVALID_NOCHANGEPAGE;
+  // The frame may release the page while it handles the notification.
+  page->AddRef();
+  page->FInFrameApply = true;
+  page->FAppliedInFrameApply = false;
+  LRESULT result = DefSubclassProc(wnd, msg, wParam, lParam);
+  page->FInFrameApply = false;
+  // A failed apply has been shown, and the frame stays open.
+  if (!page->FAppliedInFrameApply && page->FWindow && FAILED(page->ApplyOnce())) {
+    result = PSNRET_INVALID_NOCHANGEPAGE;
+  }
+  page->Release();
+  return result;
 }
 
 }  // namespace notarel

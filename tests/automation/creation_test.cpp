@@ -2,6 +2,8 @@
 // the module's answers to what it does not serve.
 #include <objsafe.h>
 
+#include <utility>
+
 #include "automation_test.h"
 
 namespace notarel::test {
@@ -41,6 +43,29 @@ TEST(Creation, BothClassesAnswerTheAutomationInterfacesWithOnePointer) {
     container->QueryInterface(IID_IUnknown, viaContainer.OutVoid());
     control->QueryInterface(IID_IUnknown, viaControl.OutVoid());
     EXPECT_EQ(viaContainer.Get(), viaControl.Get());
+  }
+}
+
+TEST(Creation, ErrorInfoIsSupportedOnEveryInterfaceAMemberIsCalledThrough) {
+  // A vtable client asks with the IID it called through; a script host asks
+  // with IDispatch. Each asks the pointer it holds.
+  for (const CLSID* clsid : kBothClasses) {
+    TComPtr<IWBA003_4> control = CreateControl(*clsid);
+    ASSERT_TRUE(control);
+    for (const IID* iid : {&IID_IWBA003, &IID_IWBA003_2, &IID_IWBA003_3, &IID_IWBA003_4, &IID_IDispatch}) {
+      TComPtr<IUnknown> pointer;
+      ASSERT_EQ(control->QueryInterface(*iid, pointer.OutVoid()), S_OK);
+      TComPtr<ISupportErrorInfo> support;
+      ASSERT_EQ(pointer->QueryInterface(IID_ISupportErrorInfo, support.OutVoid()), S_OK);
+      WCHAR name[40] = {};
+      StringFromGUID2(*iid, name, 40);
+      EXPECT_EQ(support->InterfaceSupportsErrorInfo(*iid), S_OK) << std::string(name, name + 38);
+    }
+    // The standard control interfaces post no error records.
+    TComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(control->QueryInterface(IID_ISupportErrorInfo, support.OutVoid()), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IOleObject), S_FALSE);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IConnectionPointContainer), S_FALSE);
   }
 }
 
@@ -114,6 +139,104 @@ TEST(Creation, UnloadIsRefusedWhileAnObjectOrLockLives) {
   EXPECT_EQ(canUnload(), S_FALSE);
   factory->LockServer(FALSE);
   EXPECT_EQ(canUnload(), S_OK);
+}
+
+// A sink that takes no events; it lives on the test's stack.
+class IdleSink : public IDispatch {
+ public:
+  virtual ~IdleSink() = default;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch);
+    *out = known ? static_cast<IDispatch*>(this) : nullptr;
+    return known ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return S_OK;
+  }
+};
+
+// An enumerator the control hands out, and a clone of it.
+struct Enumerators {
+  TComPtr<IUnknown> original;
+  TComPtr<IUnknown> clone;
+};
+
+template <class Enum>
+Enumerators WithClone(Enum* enumerator) {
+  TComPtr<Enum> clone;
+  if (enumerator) {
+    EXPECT_EQ(enumerator->Clone(clone.Out()), S_OK);
+  }
+  return {TComPtr<IUnknown>::Share(enumerator), TComPtr<IUnknown>::Share(clone.Get())};
+}
+
+using MakeEnumerators = Enumerators (*)(IWBA003_4* control, IDispatch* sink);
+
+Enumerators Verbs(IWBA003_4* control, IDispatch*) {
+  TComPtr<IOleObject> ole;
+  TComPtr<IEnumOLEVERB> verbs;
+  EXPECT_EQ(control->QueryInterface(IID_IOleObject, ole.OutVoid()), S_OK);
+  if (ole) {
+    EXPECT_EQ(ole->EnumVerbs(verbs.Out()), S_OK);
+  }
+  return WithClone(verbs.Get());
+}
+
+Enumerators ConnectionPoints(IWBA003_4* control, IDispatch*) {
+  TComPtr<IConnectionPointContainer> container;
+  TComPtr<IEnumConnectionPoints> points;
+  EXPECT_EQ(control->QueryInterface(IID_IConnectionPointContainer, container.OutVoid()), S_OK);
+  if (container) {
+    EXPECT_EQ(container->EnumConnectionPoints(points.Out()), S_OK);
+  }
+  return WithClone(points.Get());
+}
+
+Enumerators Connections(IWBA003_4* control, IDispatch* sink) {
+  TComPtr<IConnectionPointContainer> container;
+  TComPtr<IConnectionPoint> point;
+  TComPtr<IEnumConnections> connections;
+  EXPECT_EQ(control->QueryInterface(IID_IConnectionPointContainer, container.OutVoid()), S_OK);
+  if (container) {
+    EXPECT_EQ(container->FindConnectionPoint(DIID_IWBAEvents, point.Out()), S_OK);
+  }
+  DWORD cookie = 0;
+  if (point) {
+    EXPECT_EQ(point->Advise(sink, &cookie), S_OK);
+    EXPECT_EQ(point->EnumConnections(connections.Out()), S_OK);
+  }
+  return WithClone(connections.Get());
+}
+
+TEST(Creation, UnloadIsRefusedWhileAnEnumeratorOfTheControlLives) {
+  using CanUnload = HRESULT(STDAPICALLTYPE*)();
+  const auto canUnload = reinterpret_cast<CanUnload>(
+      reinterpret_cast<void*>(GetProcAddress(ServerModule(), "DllCanUnloadNow")));
+  ASSERT_NE(canUnload, nullptr);
+  const std::pair<const char*, MakeEnumerators> kinds[] = {
+      {"EnumVerbs", &Verbs}, {"EnumConnectionPoints", &ConnectionPoints}, {"EnumConnections", &Connections}};
+  for (const auto& [name, make] : kinds) {
+    IdleSink sink;
+    ASSERT_EQ(canUnload(), S_OK) << name;
+    TComPtr<IWBA003_4> control = CreateControl(CLSID_Notarel2);
+    ASSERT_TRUE(control);
+    Enumerators made = make(control.Get(), &sink);
+    ASSERT_TRUE(made.original && made.clone) << name;
+    control.Reset();
+    EXPECT_EQ(canUnload(), S_FALSE) << name << " and its clone alive, the control released";
+    made.original.Reset();
+    EXPECT_EQ(canUnload(), S_FALSE) << "the clone of " << name << " alive";
+    made.clone.Reset();
+    EXPECT_EQ(canUnload(), S_OK) << name << " and its clone released";
+  }
 }
 
 TEST(Creation, ClassInfoShowsTheEventSourceOnlyOnNotarel2) {

@@ -203,10 +203,6 @@ TEST_F(Members, ShowPropertiesGivesZeroWhateverTheFrameDoes) {
     info->GetSource(&source);
     EXPECT_EQ(TakeBstr(source), L"RUDLib.Notarel2");
   }
-  TComPtr<ISupportErrorInfo> support;
-  ASSERT_EQ(control_->QueryInterface(IID_ISupportErrorInfo, support.OutVoid()), S_OK);
-  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IWBA003_4), S_OK);
-  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
 }
 
 TEST_F(Members, SlotsOfTheVtableAreWhereEarlyBoundClientsCallThem) {

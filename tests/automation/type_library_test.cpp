@@ -96,6 +96,52 @@ TEST_F(TypeLibrary, LibraryAttributesAndTypeOrder) {
   EXPECT_EQ(TakeBstr(help), L"Notarel: Драйвер купюроприемника");
 }
 
+// What a client reads of a coclass's implemented types, in index order: a
+// host that takes type 0 as the default event source, or type 1 as the
+// default interface, reads these two slots.
+struct ImplType {
+  std::wstring name;
+  INT flags;
+  bool operator==(const ImplType& other) const { return name == other.name && flags == other.flags; }
+};
+
+std::vector<ImplType> ImplTypes(ITypeInfo* coclass) {
+  std::vector<ImplType> types;
+  TYPEATTR* attr = nullptr;
+  if (!coclass || FAILED(coclass->GetTypeAttr(&attr))) return types;
+  const UINT count = attr->cImplTypes;
+  coclass->ReleaseTypeAttr(attr);
+  for (UINT i = 0; i < count; ++i) {
+    ImplType type{L"", -1};
+    HREFTYPE ref = 0;
+    TComPtr<ITypeInfo> implemented;
+    BSTR name = nullptr;
+    coclass->GetImplTypeFlags(i, &type.flags);
+    if (SUCCEEDED(coclass->GetRefTypeOfImplType(i, &ref)) &&
+        SUCCEEDED(coclass->GetRefTypeInfo(ref, implemented.Out()))) {
+      implemented->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
+    }
+    type.name = TakeBstr(name);
+    types.push_back(type);
+  }
+  return types;
+}
+
+std::ostream& operator<<(std::ostream& out, const ImplType& type) {
+  return out << std::string(type.name.begin(), type.name.end()) << " flags " << type.flags;
+}
+
+TEST_F(TypeLibrary, CoclassesListTheEventSourceFirstAndTheInterfaceSecond) {
+  TComPtr<ITypeInfo> notarel, notarel2;
+  ASSERT_EQ(lib_->GetTypeInfoOfGuid(CLSID_Notarel, notarel.Out()), S_OK);
+  ASSERT_EQ(lib_->GetTypeInfoOfGuid(CLSID_Notarel2, notarel2.Out()), S_OK);
+  EXPECT_EQ(ImplTypes(notarel.Get()),
+            (std::vector<ImplType>{{L"IWBA003_4", IMPLTYPEFLAG_FDEFAULT}}));
+  EXPECT_EQ(ImplTypes(notarel2.Get()),
+            (std::vector<ImplType>{{L"IWBAEvents", IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE},
+                                   {L"IWBA003_4", IMPLTYPEFLAG_FDEFAULT}}));
+}
+
 TEST_F(TypeLibrary, CyrillicHelpStringsAreStoredIntact) {
   // Read back through the ANSI code page: the run uses a Russian locale.
   ASSERT_EQ(GetACP(), 1251u) << "the tests expect the Windows-1251 ANSI code page";

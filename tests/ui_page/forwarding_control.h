@@ -3,11 +3,14 @@
 // IWBA003_4 goes through to the real one, except the members named as
 // failing, which return kInjectedError with an error-info record, as a
 // control's member does when an error escapes it. It counts its references,
-// so that a test sees whether the page released every one.
+// so that a test sees whether the page released every one, and the calls of
+// each member, so that a test sees how often the page wrote and saved.
 #include <windows.h>
 #include <oleauto.h>
 
 #include <atomic>
+#include <map>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -26,6 +29,11 @@ class ForwardingControl : public IWBA003_4 {
   virtual ~ForwardingControl() { FInner->Release(); }
 
   void Fail(const std::string& member) { FFailing.insert(member); }
+  // How often the member was called, failing calls included.
+  int Calls(const std::string& member) {
+    std::lock_guard<std::mutex> lock(FCallsLock);
+    return FCalls[member];
+  }
   // References held by others than the creator's first one.
   long ExtraReferences() const { return FRefs.load() - 1; }
   // The description the failing members post.
@@ -68,6 +76,7 @@ class ForwardingControl : public IWBA003_4 {
 
 #define FORWARD(name, decl, args)                          \
   HRESULT STDMETHODCALLTYPE name decl override {           \
+    Count(#name);                                          \
     if (FFailing.count(#name)) return Injected(#name);     \
     return FInner->name args;                              \
   }
@@ -179,6 +188,10 @@ class ForwardingControl : public IWBA003_4 {
 #undef FORWARD
 
  private:
+  void Count(const char* member) {
+    std::lock_guard<std::mutex> lock(FCallsLock);
+    ++FCalls[member];
+  }
   static HRESULT Injected(const std::string& member) {
     ICreateErrorInfo* create = nullptr;
     if (SUCCEEDED(CreateErrorInfo(&create))) {
@@ -197,6 +210,8 @@ class ForwardingControl : public IWBA003_4 {
   IWBA003_4* FInner;
   std::atomic<long> FRefs{1};
   std::set<std::string> FFailing;
+  std::mutex FCallsLock;
+  std::map<std::string, int> FCalls;
 };
 
 }  // namespace notarel::test

@@ -109,6 +109,18 @@ HWND WaitForOtherWindow(HWND frame, int timeoutMs) {
   return other.found;
 }
 
+void ExpectErrorBox(const PageWindows& w, const std::wstring& text) {
+  const HWND box = WaitForOtherWindow(w.Frame, kWaitMs);
+  ASSERT_NE(box, nullptr) << "no message shown";
+  bool shown = false;
+  for (HWND wnd : uiprobe::Children(box, L"Static")) {
+    shown = shown || uiprobe::Text(wnd).find(text) != std::wstring::npos;
+  }
+  EXPECT_TRUE(shown) << "the message box shows another text";
+  uiprobe::Close(box);
+  EXPECT_TRUE(uiprobe::WaitUntil([&] { return !IsWindow(box); }, kWaitMs));
+}
+
 void Flush(const PageWindows& w) {
   // A marker posted behind the earlier messages: once the result box holds
   // the new limit, everything queued before it has been handled.

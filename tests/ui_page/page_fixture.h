@@ -41,6 +41,9 @@ int Scaled(int px);
 RECT RectInParent(HWND wnd);
 // Waits for a visible top-level window of this process other than `frame`.
 HWND WaitForOtherWindow(HWND frame, int timeoutMs);
+// Waits for a message box over the frame, checks that it shows `text`, and
+// closes it.
+void ExpectErrorBox(const PageWindows& w, const std::wstring& text);
 // Returns once every message posted to the page's thread before the call
 // has been handled.
 void Flush(const PageWindows& w);

@@ -11,6 +11,7 @@ namespace notarel::test {
 namespace {
 
 const wchar_t kCaption[] = L"Купюроприемник";
+constexpr int kWaitMs = 20000;
 
 std::wstring TabTitle(HWND frame) {
   HWND tabs = uiprobe::FindChild(frame, L"SysTabControl32", nullptr);
@@ -107,6 +108,40 @@ TEST_F(PropertyPageTest, LoadsPortAndRateOfTheControlIntoEveryComponent) {
   EXPECT_EQ(ReadPort(), 3);
   EXPECT_EQ(ReadBaud(), 19200);
   EXPECT_EQ(SettingsText(), "");
+}
+
+// The colour on the screen at a point of the page given in design pixels.
+COLORREF ScreenPixel(HWND page, int x, int y) {
+  POINT point{Scaled(x), Scaled(y)};
+  ClientToScreen(page, &point);
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+TEST_F(PropertyPageTest, InsideTheSettingsBevelShowsThePageColour) {
+  ShowProperties([&](const PageWindows& w) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    // Open ground inside the bevel's corners and middle, and the ends of the
+    // three labels beyond their text.
+    const POINT inside[] = {{124, 12}, {124, 180}, {200, 150}, {340, 12},
+                            {340, 180}, {204, 40}, {204, 72}, {204, 104}};
+    const auto allFace = [&] {
+      for (const POINT& p : inside) {
+        if (ScreenPixel(w.Page, p.x, p.y) != face) return false;
+      }
+      return true;
+    };
+    // Painting reaches the screen in its own time.
+    uiprobe::WaitUntil(allFace, kWaitMs);
+    for (const POINT& p : inside) {
+      EXPECT_EQ(ScreenPixel(w.Page, p.x, p.y), face) << "at " << p.x << ", " << p.y;
+    }
+    // The bevel itself is drawn: its corners are edge, not ground.
+    EXPECT_NE(ScreenPixel(w.Page, 120, 8), face);
+    EXPECT_NE(ScreenPixel(w.Page, 344, 184), face);
+  });
 }
 
 TEST_F(PropertyPageTest, AnyRateOtherThan19200LoadsAs9600) {

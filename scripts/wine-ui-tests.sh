@@ -3,8 +3,8 @@
 # emulator:
 #   scripts/wine-ui-tests.sh NATIVE_BUILD_DIR WIN_BUILD_DIR [PROGRAM...]
 # The programs are the property page tests, the search dialog and about box
-# tests and the two Notaprobe test programs (all by default; PROGRAM names a
-# subset by file name). For each program, in a fresh Wine server with a fresh
+# tests, the two Notaprobe test programs and the test of a Bill handler that
+# waits for a window (all by default; PROGRAM names a subset by file name). For each program, in a fresh Wine server with a fresh
 # emulator behind COM5: registers the Notarel.dll beside the program with
 # regsvr32, then runs it. Screenshots go to WIN_BUILD_DIR/screenshots
 # (NOTAREL_SCREENSHOTS holds its Windows path). The run uses a Russian
@@ -64,6 +64,7 @@ all_programs=(
   tests/ui_find/notarel_ui_find_tests.exe
   tests/notaprobe/notaprobe_ui_tests.exe
   tests/notaprobe_pages/notaprobe_pages_tests.exe
+  tests/window_thread/notarel_window_thread_tests.exe
 )
 programs=()
 if [ $# -eq 0 ]; then

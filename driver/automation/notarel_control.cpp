@@ -5,6 +5,7 @@
 
 #include "driver.h"
 #include "module.h"
+#include "sent_message_wait.h"
 #include "type_library.h"
 
 using notarel::TDriver;
@@ -62,6 +63,20 @@ ULONG STDMETHODCALLTYPE TNotarel::Release() {
   const LONG left = InterlockedDecrement(&FRefCount);
   if (left == 0) delete this;
   return static_cast<ULONG>(left);
+}
+
+bool TNotarel::AddRefForEvent() {
+  // With no reference left the control is being destroyed (on the thread that
+  // dropped the last one, which waits for this loop to end). The event is
+  // dropped then: it must not reach a client that has let go, nor bring the
+  // count back up and so destroy the control a second time.
+  LONG count = InterlockedCompareExchange(&FRefCount, 0, 0);
+  while (count != 0) {
+    const LONG seen = InterlockedCompareExchange(&FRefCount, count + 1, count);
+    if (seen == count) return true;
+    count = seen;
+  }
+  return false;
 }
 
 void TNotarel::ReleaseFromEvent() {
@@ -152,5 +167,8 @@ TDriver& TNotarel::GetDriver() {
     FireReject(code, extCode, text);
   });
   FDriver->SetOnStacked([this](TDriver&) { FireStacked(); });
+  // StartPolling and the destruction may wait on the client's thread for a
+  // loop whose handler waits for that thread's windows.
+  FDriver->SetLoopWait(notarel::WaitServingSentMessages);
   return *FDriver;
 }

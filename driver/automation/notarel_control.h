@@ -189,6 +189,9 @@ class TNotarel : public IWBA003_4, public ISupportErrorInfo, public IProvideClas
   template <class Write>
   HRESULT WriteValue(Write write);
   void FireCode(DISPID dispid, std::int32_t code, std::int32_t extCode, const std::string& text);
+  // AddRef for the polling thread, at the start of an event: false, adding
+  // nothing, once the last reference has gone.
+  bool AddRefForEvent();
   // Release for the polling thread, at the end of an event: a last
   // reference dropped there hands the destruction to a thread of its own.
   void ReleaseFromEvent();

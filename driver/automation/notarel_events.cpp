@@ -35,7 +35,7 @@ void TNotarel::FireCode(DISPID dispid, std::int32_t code, std::int32_t extCode,
                         const std::string& text) {
   // A sink that drops its last reference to the control from inside the
   // event must not destroy the control under this loop.
-  AddRef();
+  if (!AddRefForEvent()) return;
   for (std::size_t i = 0; i < FEventConnection->SinkCount(); ++i) {
     const notarel::TComPtr<IDispatch> sink = FEventConnection->Sink(i);
     if (!sink) continue;
@@ -69,7 +69,7 @@ void TNotarel::FireReject(std::int32_t code, std::int32_t extCode, const std::st
 }
 
 void TNotarel::FireBill(std::int32_t summ, std::int16_t& accept) {
-  AddRef();
+  if (!AddRefForEvent()) return;  // the bill is returned
   // The sink answers through a reference to the driver's own 16-bit flag,
   // which has the layout of a VARIANT_BOOL; the driver reads it afterwards.
   VARIANTARG args[2];
@@ -85,7 +85,7 @@ void TNotarel::FireBill(std::int32_t summ, std::int16_t& accept) {
 }
 
 void TNotarel::FireStacked() {
-  AddRef();
+  if (!AddRefForEvent()) return;
   DISPPARAMS params{nullptr, nullptr, 0, 0};
   Deliver(kStackedEvent, params);
   ReleaseFromEvent();

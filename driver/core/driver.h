@@ -34,6 +34,11 @@ using TCodeHandler =
     std::function<void(std::int32_t code, std::int32_t extCode, const std::string& text)>;
 class TDriver;
 using TStackedHandler = std::function<void(TDriver& driver)>;
+// The owner's way for one of its threads to pass time while the driver waits
+// there for a polling loop to end: it returns within about `ms` milliseconds,
+// or earlier, and may meanwhile do work that a handler of that loop waits for
+// (on Windows: serve the messages sent to the thread's windows).
+using TLoopWait = std::function<void(std::uint32_t ms)>;
 
 class TDriver : public TComm {
  public:
@@ -166,6 +171,11 @@ class TDriver : public TComm {
   void SetOnError(TCodeHandler handler);
   void SetOnReject(TCodeHandler handler);
   void SetOnStacked(TStackedHandler handler);
+  // Installs the wait that StartPolling and the destructor use while a loop
+  // that was told to stop is still finishing (its handler may be running).
+  // Without one they block; with one they call it repeatedly, with no lock of
+  // the driver held, and look again after each call. Set it before polling starts.
+  void SetLoopWait(TLoopWait wait);
   // One cycle of the loop: status request, failure timer, reaction.
   void PollStep();
 
@@ -210,6 +220,8 @@ class TDriver : public TComm {
   // Waits until the loop that StopPolling let go has ended. Returns true when it
   // was revived instead (StartPolling from a handler on that loop's thread).
   bool WaitForFinishingLoop(std::unique_lock<std::mutex>& lock, bool mayRevive);
+  // One round of that wait: until the loop signals, or one call of the owner's wait.
+  void AwaitLoopSignal(std::unique_lock<std::mutex>& lock);
   template <class Handler, class... Args>
   void CallHandler(const Handler& slot, Args&&... args);
   bool ReceiveSync();
@@ -242,7 +254,7 @@ class TDriver : public TComm {
   std::atomic<std::int32_t> currencyIndex_{0};
 
   // Polling. Only the client thread starts and stops loops; pollingLock_
-  // guards the two thread slots, handlerLock_ the handler slots.
+  // guards the two thread slots, handlerLock_ the handler slots and the wait.
   mutable std::mutex pollingLock_;
   std::unique_ptr<TNotifyThread> pollThread_;
   std::unique_ptr<TNotifyThread> finishingThread_;
@@ -265,6 +277,7 @@ class TDriver : public TComm {
   TCodeHandler onError_;
   TCodeHandler onReject_;
   TStackedHandler onStacked_;
+  TLoopWait loopWait_;
 };
 
 template <class Body>

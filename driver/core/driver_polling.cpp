@@ -19,6 +19,10 @@ struct PollSnapshot {
   std::string resultText;
 };
 
+// Longest single call of the owner's wait while a loop finishes: the end of
+// the loop is noticed at most this late.
+constexpr std::uint32_t kLoopWaitSliceMs = 10;
+
 constexpr std::int32_t kRejectEventCode = kStatusRejecting;
 constexpr std::int32_t kFailureEventCode = kStatusFailure;
 constexpr std::uint8_t kAllDenominations = 0xFF;
@@ -57,6 +61,11 @@ void TDriver::SetOnStacked(TStackedHandler handler) {
   onStacked_ = std::move(handler);
 }
 
+void TDriver::SetLoopWait(TLoopWait wait) {
+  std::lock_guard<std::mutex> hold(handlerLock_);
+  loopWait_ = std::move(wait);
+}
+
 void TDriver::SetPollingInterval(std::uint32_t ms) { pollingInterval_.store(ms); }
 
 bool TDriver::PollingStarted() const {
@@ -83,10 +92,28 @@ bool TDriver::WaitForFinishingLoop(std::unique_lock<std::mutex>& lock, bool mayR
       lock.lock();
       continue;
     }
-    loopEnded_.wait(lock);
-    if (pollThread_) return true;  // revived by its own handler meanwhile
+    AwaitLoopSignal(lock);
+    if (pollThread_) return true;  // revived by its own handler, or started meanwhile
   }
   return false;
+}
+
+void TDriver::AwaitLoopSignal(std::unique_lock<std::mutex>& lock) {
+  TLoopWait wait;
+  {
+    std::lock_guard<std::mutex> hold(handlerLock_);
+    wait = loopWait_;
+  }
+  if (!wait) {
+    loopEnded_.wait(lock);
+    return;
+  }
+  // The finishing loop's handler may be waiting for this very thread, which
+  // the owner's wait lets it have. Whatever that work calls here meanwhile
+  // (even StartPolling) finds the lock free; the caller looks at the slots again.
+  lock.unlock();
+  wait(kLoopWaitSliceMs);
+  lock.lock();
 }
 
 bool TDriver::StartPolling() {

@@ -69,7 +69,7 @@ void TNotarel::FireReject(std::int32_t code, std::int32_t extCode, const std::st
 }
 
 void TNotarel::FireBill(std::int32_t summ, std::int16_t& accept) {
-  if (!AddRefForEvent()) return;  // the bill is returned
+  if (!AddRefForEvent()) return;  // refused: nobody is there to take it
   // The sink answers through a reference to the driver's own 16-bit flag,
   // which has the layout of a VARIANT_BOOL; the driver reads it afterwards.
   VARIANTARG args[2];

@@ -55,6 +55,7 @@ western_tests() {
     notaprobe_pages_tests.exe)
       t+=':UiPages.PollingPageShowsBillsAndReturnsOneWhenAcceptingIsCleared'
       t+=':UiPages.PollingPageRejectsNumberFieldsThatAreNotIntegers' ;;
+    *) return 0 ;;  # shows no driver text: nothing to run again
   esac
   echo "$t"
 }
@@ -103,9 +104,11 @@ for program in "${programs[@]}"; do
     echo "== $(basename "$path") under Wine ($arch) on a virtual display"
     cd "$dir"
     timeout --kill-after=10 "$program_timeout" "$NOTAREL_WINE" "$path"
+    western=$(western_tests "$(basename "$path")")
+    [ -n "$western" ] || exit 0
     echo "== $(basename "$path") under Wine ($arch), locale $western_locale (ANSI code page 1252)"
     LC_ALL=$western_locale NOTAREL_ANSI_CODE_PAGE=1252 timeout --kill-after=10 "$program_timeout" \
-      "$NOTAREL_WINE" "$path" --gtest_filter="$(western_tests "$(basename "$path")")"
+      "$NOTAREL_WINE" "$path" --gtest_filter="$western"
   ); then
     failed+=("$(basename "$program")")
   fi

@@ -11,6 +11,10 @@ namespace notarel {
 TDriver::TDriver() : fileName_(SettingsFileNameFor(ModulePath())) {}
 
 TDriver::~TDriver() {
+  {
+    std::lock_guard<std::mutex> hold(pollingLock_);
+    destroying_.store(true);
+  }
   // Stops the loop and tells the device to inhibit: it must stop accepting
   // bills once nobody listens for them.
   StopPolling();

@@ -265,6 +265,7 @@ class TDriver : public TComm {
   // it under the same lock before each command, so none of its commands can
   // follow that inhibit. Cleared only when a loop is started or revived.
   std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> destroying_{false};  // set under pollingLock_ as destruction begins
   std::mutex pauseLock_;
   std::condition_variable pauseWake_;
   std::atomic<std::uint32_t> errorSince_{0};

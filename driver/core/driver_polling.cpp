@@ -76,7 +76,8 @@ bool TDriver::PollingStarted() const {
 bool TDriver::WaitForFinishingLoop(std::unique_lock<std::mutex>& lock, bool mayRevive) {
   while (finishingThread_) {
     if (finishingThread_->IsCurrent()) {
-      if (!mayRevive) return false;  // cannot wait for ourselves
+      // Not for ourselves, and not while the driver is being destroyed.
+      if (!mayRevive || destroying_.load()) return false;
       // StartPolling from a handler of the loop that was told to stop: that
       // loop simply goes on, so there is never a second one.
       pollThread_ = std::move(finishingThread_);
@@ -119,6 +120,9 @@ void TDriver::AwaitLoopSignal(std::unique_lock<std::mutex>& lock) {
 bool TDriver::StartPolling() {
   try {
     std::unique_lock<std::mutex> lock(pollingLock_);
+    // A handler may call this while its driver is being destroyed: no loop
+    // may start or go on then, or the destruction would wait for it for ever.
+    if (destroying_.load()) return false;
     if (!pollThread_ && !WaitForFinishingLoop(lock, true) && !pollThread_) {
       stopRequested_.store(false);
       pollThread_ = std::make_unique<TNotifyThread>([this](TNotifyThread& t) { PollLoop(t); });

@@ -5,6 +5,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
 #include <thread>
 
 #include "device_test.h"
@@ -137,6 +140,42 @@ TEST_F(PollingThread, StopPollingLeavesTheDeviceInhibitedWhateverTheLoopWasDoing
   EXPECT_EQ(Counter(counters, "stops"), 10) << counters;
   EXPECT_EQ(Counter(counters, "stop_not_inhibited"), 0) << counters;
   EXPECT_EQ(Counter(counters, "enabled_after_stop"), 0) << counters;
+  EXPECT_NE(peer_->Command("status").find(" inhibit=1 "), std::string::npos);
+}
+
+// A handler that starts polling again while its driver is being destroyed
+// must not revive the loop that the destruction waits for.
+TEST_F(PollingThread, AHandlerStartingPollingDuringDestructionDoesNotKeepTheLoopAlive) {
+  auto driver = std::make_unique<TDriver>();
+  peer_->Attach(*driver);
+  driver->SetPollingInterval(2);
+  driver->SetBillEnabled(true);
+  std::atomic<bool> inHandler{false};
+  std::atomic<bool> destroying{false};
+  std::atomic<int> restartResult{-1};
+  TDriver* self = driver.get();
+  driver->SetOnBill([&](std::int32_t, std::int16_t& accept) {
+    inHandler = true;
+    while (!destroying) std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(100ms);  // the destruction's StopPolling comes meanwhile
+    restartResult = self->StartPolling() ? 1 : 0;
+    accept = 0;
+  });
+  ASSERT_TRUE(driver->StartPolling());
+  WaitUntil([&] { return peer_->Command("status").find("state=0x11") != std::string::npos; });
+  Emu("insert 100");
+  WaitUntil([&] { return inHandler.load(); });
+  ASSERT_TRUE(inHandler);
+  auto destruction = std::async(std::launch::async, [&] {
+    destroying = true;
+    driver.reset();
+  });
+  if (destruction.wait_for(30s) != std::future_status::ready) {
+    // The future would wait for ever too: end the program with the reason.
+    std::fprintf(stderr, "DEADLOCK: the destruction waits for a loop its handler revived\n");
+    std::abort();
+  }
+  EXPECT_EQ(restartResult, 0);
   EXPECT_NE(peer_->Command("status").find(" inhibit=1 "), std::string::npos);
 }
 

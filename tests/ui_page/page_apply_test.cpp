@@ -24,19 +24,8 @@ std::string FrameName(const ::testing::TestParamInfo<Frame>& info) {
   return info.param == Frame::Applying ? "FrameCallingApply" : "WinesFrame";
 }
 
-class ApplyOnce : public PropertyPageTest, public ::testing::WithParamInterface<Frame> {
+class ApplyOnce : public ForwardingControlTest, public ::testing::WithParamInterface<Frame> {
  protected:
-  void SetUp() override {
-    PropertyPageTest::SetUp();
-    if (control_) fake_ = new ForwardingControl(control_.Get());
-  }
-  void TearDown() override {
-    if (fake_) {
-      EXPECT_EQ(fake_->ExtraReferences(), 0) << "the page kept references to the control";
-      fake_->Release();
-    }
-    PropertyPageTest::TearDown();
-  }
 
   void OpenFrame(const std::function<void(const PageWindows&)>& user) {
     IUnknown* object = static_cast<IWBA003_4*>(fake_);
@@ -66,7 +55,6 @@ class ApplyOnce : public PropertyPageTest, public ::testing::WithParamInterface<
     Flush(w);
   }
 
-  ForwardingControl* fake_ = nullptr;
   std::vector<FrameApply> applies_;
 };
 

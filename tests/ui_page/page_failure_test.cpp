@@ -17,24 +17,12 @@ void ExpectErrorBox(const PageWindows& w, const std::string& member) {
   notarel::test::ExpectErrorBox(w, ForwardingControl::FailureText(member));
 }
 
-class FailingControlTest : public PropertyPageTest {
+class FailingControlTest : public ForwardingControlTest {
  protected:
-  void SetUp() override {
-    PropertyPageTest::SetUp();
-    if (control_) fake_ = new ForwardingControl(control_.Get());
-  }
-  void TearDown() override {
-    if (fake_) {
-      EXPECT_EQ(fake_->ExtraReferences(), 0) << "the page kept references to the control";
-      fake_->Release();
-    }
-    PropertyPageTest::TearDown();
-  }
   HRESULT OpenFrame(const std::function<void(const PageWindows&)>& user) {
     return RunFrame([&] { return OpenFrameFor(static_cast<IWBA003_4*>(fake_)); }, user);
   }
 
-  ForwardingControl* fake_ = nullptr;
 };
 
 TEST_F(FailingControlTest, PageWhoseLoadFailsStillOpensAndCloses) {

@@ -15,6 +15,7 @@
 #include "Notarel_h.h"
 #include "com_ptr.h"
 #include "emulator_peer.h"
+#include "forwarding_control.h"
 
 namespace notarel::test {
 
@@ -77,6 +78,25 @@ class PropertyPageTest : public ::testing::Test {
   TComPtr<IWBA003_4> control_;
   std::unique_ptr<EmulatorPeer> emulator_;
   LONG emulatorPort_ = 5;
+};
+
+// The same over a stand-in control that forwards to the real one, counts the
+// calls and can be made to fail; it must hold no reference from the page at the end.
+class ForwardingControlTest : public PropertyPageTest {
+ protected:
+  void SetUp() override {
+    PropertyPageTest::SetUp();
+    if (control_) fake_ = new ForwardingControl(control_.Get());
+  }
+  void TearDown() override {
+    if (fake_) {
+      EXPECT_EQ(fake_->ExtraReferences(), 0) << "the page kept references to the control";
+      fake_->Release();
+    }
+    PropertyPageTest::TearDown();
+  }
+
+  ForwardingControl* fake_ = nullptr;
 };
 
 }  // namespace notarel::test

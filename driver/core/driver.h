@@ -19,6 +19,7 @@
 #include "countries.h"
 #include "frame_codec.h"
 #include "guarded.h"
+#include "recursive_lock.h"
 
 namespace notarel {
 
@@ -185,7 +186,7 @@ class TDriver : public TComm {
   bool FindDevice();
 
   // Serialises device exchanges; re-entrant for the thread that holds it.
-  std::recursive_mutex DriverLock;
+  RecursiveLock DriverLock;
 
  private:
   bool ControlCommand(std::uint8_t code);

@@ -17,6 +17,7 @@
 
 #include "comm.h"
 #include "countries.h"
+#include "device_vocabulary.h"
 #include "frame_codec.h"
 #include "guarded.h"
 #include "recursive_lock.h"
@@ -61,12 +62,12 @@ class TDriver : public TComm {
   bool CheckReplyLength(std::size_t minimum);
 
   // Control commands: the reply must be ACK (0x50); 0x4B gives code 75.
-  bool Reset() { return ControlCommand(0x40); }
-  bool Stack1() { return ControlCommand(0x41); }
-  bool Stack2() { return ControlCommand(0x42); }
-  bool Return() { return ControlCommand(0x43); }
-  bool Hold() { return ControlCommand(0x44); }
-  bool Wait() { return ControlCommand(0x45); }
+  bool Reset() { return ControlCommand(kCommandReset); }
+  bool Stack1() { return ControlCommand(kCommandStack1); }
+  bool Stack2() { return ControlCommand(kCommandStack2); }
+  bool Return() { return ControlCommand(kCommandReturn); }
+  bool Hold() { return ControlCommand(kCommandHold); }
+  bool Wait() { return ControlCommand(kCommandWait); }
   // Sends ACK without waiting for a reply and without clearing the result.
   bool Ack();
 
@@ -198,8 +199,8 @@ class TDriver : public TComm {
   // Runs one device operation under DriverLock; a failure leaves ExecTime 0.
   template <class Body>
   bool DeviceOperation(Body body);
-  // The echo exchange of a setting command and its minimum reply length.
-  bool EchoCommand(const Bytes& command, std::size_t minimumReply);
+  // The echo exchange of a setting command, checked for its minimum reply length.
+  bool EchoCommand(const Bytes& command);
   bool ReadDenominationReply(bool inverted);
   bool ReadOptionalSettingsReply();
   void PollLoop(TNotifyThread& thread);
@@ -225,7 +226,6 @@ class TDriver : public TComm {
   void AwaitLoopSignal(std::unique_lock<std::mutex>& lock);
   template <class Handler, class... Args>
   void CallHandler(const Handler& slot, Args&&... args);
-  bool ReceiveSync();
   void DecodeStatusData(std::uint8_t status, std::uint8_t data);
 
   std::atomic<std::int32_t> execTime_{0};

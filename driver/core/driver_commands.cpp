@@ -1,11 +1,10 @@
 // Control, setting and identification commands.
+#include "device_vocabulary.h"
 #include "driver.h"
 #include "result_codes.h"
 
 namespace notarel {
 namespace {
-
-constexpr std::uint8_t kAckByte = 0x50;
 
 std::string AfterEcho(const Bytes& reply) { return std::string(reply.begin() + 1, reply.end()); }
 
@@ -13,21 +12,21 @@ std::string AfterEcho(const Bytes& reply) { return std::string(reply.begin() + 1
 
 bool TDriver::ControlCommand(std::uint8_t code) {
   return DeviceOperation([&] {
-    if (!Exchange({code}) || !CheckReplyLength(1)) return false;
+    if (!Exchange({code}) || !CheckReplyLength(MinimumReply(code))) return false;
     const std::uint8_t answer = ReplyData()[0];
-    if (answer == kAckByte) return true;
-    SetResult(answer == kResultUnknownCommand ? kResultUnknownCommand : kResultUnknownReply);
+    if (answer == kAnswerAck) return true;
+    SetResult(answer == kAnswerUnknownCommand ? kResultUnknownCommand : kResultUnknownReply);
     return false;
   });
 }
 
 bool TDriver::Ack() {
   std::lock_guard<std::recursive_mutex> hold(DriverLock);
-  return SendFrame({kAckByte});
+  return SendFrame({kCommandAck});
 }
 
-bool TDriver::EchoCommand(const Bytes& command, std::size_t minimumReply) {
-  return ExchangeEcho(command) && CheckReplyLength(minimumReply);
+bool TDriver::EchoCommand(const Bytes& command) {
+  return ExchangeEcho(command) && CheckReplyLength(MinimumReply(command[0]));
 }
 
 // The enabled mask travels inverted (a set bit disables), the validated mask as it is.
@@ -49,22 +48,25 @@ bool TDriver::WriteEnabledDenominations() { return SendEnabledMask(DenominationM
 bool TDriver::SendEnabledMask(std::uint8_t mask) {
   return DeviceOperation([&] {
     const auto inverted = static_cast<std::uint8_t>(~mask);
-    return EchoCommand({0xC0, inverted, 0x00}, 3) && ReadDenominationReply(true);
+    return EchoCommand({kCommandWriteEnabled, inverted, 0x00}) && ReadDenominationReply(true);
   });
 }
 
 bool TDriver::ReadEnabledDenominations() {
-  return DeviceOperation([&] { return EchoCommand({0x80}, 3) && ReadDenominationReply(true); });
+  return DeviceOperation(
+      [&] { return EchoCommand({kCommandReadEnabled}) && ReadDenominationReply(true); });
 }
 
 bool TDriver::WriteValidatedDenominations() {
   return DeviceOperation([&] {
-    return EchoCommand({0xC1, DenominationMask(), 0x00}, 3) && ReadDenominationReply(false);
+    return EchoCommand({kCommandWriteValidated, DenominationMask(), 0x00}) &&
+           ReadDenominationReply(false);
   });
 }
 
 bool TDriver::ReadValidatedDenominations() {
-  return DeviceOperation([&] { return EchoCommand({0x81}, 3) && ReadDenominationReply(false); });
+  return DeviceOperation(
+      [&] { return EchoCommand({kCommandReadValidated}) && ReadDenominationReply(false); });
 }
 
 bool TDriver::WriteInhibitStatus() { return SendInhibit(InhibitStatus()); }
@@ -72,7 +74,7 @@ bool TDriver::WriteInhibitStatus() { return SendInhibit(InhibitStatus()); }
 bool TDriver::SendInhibit(bool inhibit) {
   return DeviceOperation([&] {
     const std::uint8_t flag = inhibit ? 0x01 : 0x00;
-    if (!EchoCommand({0xC3, flag}, 2)) return false;
+    if (!EchoCommand({kCommandWriteInhibit, flag})) return false;
     inhibitStatus_.store(ReplyData()[1] & 1U);
     return true;
   });
@@ -80,7 +82,7 @@ bool TDriver::SendInhibit(bool inhibit) {
 
 bool TDriver::ReadInhibitStatus() {
   return DeviceOperation([&] {
-    if (!EchoCommand({0x83}, 2)) return false;
+    if (!EchoCommand({kCommandReadInhibit})) return false;
     inhibitStatus_.store(ReplyData()[1] & 1U);
     return true;
   });
@@ -88,7 +90,7 @@ bool TDriver::ReadInhibitStatus() {
 
 bool TDriver::WriteDirection() {
   return DeviceOperation([&] {
-    if (!EchoCommand({0xC4, DirectionValue()}, 2)) return false;
+    if (!EchoCommand({kCommandWriteDirection, DirectionValue()})) return false;
     directionValue_.store(ReplyData()[1]);
     return true;
   });
@@ -96,7 +98,7 @@ bool TDriver::WriteDirection() {
 
 bool TDriver::ReadDirection() {
   return DeviceOperation([&] {
-    if (!EchoCommand({0x84}, 2)) return false;
+    if (!EchoCommand({kCommandReadDirection})) return false;
     directionValue_.store(ReplyData()[1]);
     return true;
   });
@@ -105,21 +107,20 @@ bool TDriver::ReadDirection() {
 bool TDriver::WriteOptionalSettings() {
   return DeviceOperation([&] {
     const std::uint16_t value = OptionalSettings();
-    const Bytes command{0xC5, static_cast<std::uint8_t>(value >> 8),
+    const Bytes command{kCommandWriteOptional, static_cast<std::uint8_t>(value >> 8),
                         static_cast<std::uint8_t>(value & 0xFF)};
-    return EchoCommand(command, 3) && ReadOptionalSettingsReply();
+    return EchoCommand(command) && ReadOptionalSettingsReply();
   });
 }
 
 bool TDriver::ReadOptionalSettings() {
-  return DeviceOperation([&] {
-    return EchoCommand({0x85}, 3) && ReadOptionalSettingsReply();
-  });
+  return DeviceOperation(
+      [&] { return EchoCommand({kCommandReadOptional}) && ReadOptionalSettingsReply(); });
 }
 
 bool TDriver::ReadModelID() {
   return DeviceOperation([&] {
-    if (!EchoCommand({0x88}, 1)) return false;
+    if (!EchoCommand({kCommandReadModelId})) return false;
     modelId_.Set(AfterEcho(ReplyData()));
     return true;
   });
@@ -127,7 +128,7 @@ bool TDriver::ReadModelID() {
 
 bool TDriver::ReadBootVersion() {
   return DeviceOperation([&] {
-    if (!EchoCommand({0x89}, 1)) return false;
+    if (!EchoCommand({kCommandReadBootVersion})) return false;
     bootVersion_.Set(AfterEcho(ReplyData()));
     return true;
   });

@@ -1,5 +1,6 @@
 // One request frame out, one checked reply frame in.
 #include "driver.h"
+#include "frame_reader.h"
 #include "result_codes.h"
 
 namespace notarel {
@@ -11,8 +12,6 @@ namespace {
 // not of this protocol.
 constexpr std::size_t kMaxSkippedBeforeSync = 1024;
 
-std::string HexByte(std::uint8_t value) { return HexDump(&value, 1); }
-
 }  // namespace
 
 bool TDriver::SendFrame(const Bytes& command) {
@@ -23,41 +22,39 @@ bool TDriver::SendFrame(const Bytes& command) {
   return WritePort(frame);
 }
 
-bool TDriver::ReceiveSync() {
-  std::uint8_t byte = 0;
-  for (std::size_t skipped = 0;; ++skipped) {
-    if (!ReadByte(byte)) return false;  // -1: silence
-    if (byte == kFrameSync) return true;
-    if (skipped == kMaxSkippedBeforeSync) {
-      SetResult(kResultBadFrame);
-      return false;
-    }
-  }
-}
-
 bool TDriver::ReceiveFrame() {
   replyData_.Set({});
-  if (!ReceiveSync()) return false;
-  input_.Set("FC");
-  std::uint8_t length = 0;
-  if (!ReadByte(length)) return false;
-  input_.Set("FC " + HexByte(length));
+  FrameReader reader(kMaxSkippedBeforeSync);
+  std::optional<FrameRead> read;
+  // The sync and the length byte one read each, then the rest of the frame in one read.
+  while (!read) {
+    const std::size_t wanted = reader.Missing();
+    Bytes chunk(1);
+    if (!reader.LengthKnown()) {
+      if (!ReadByte(chunk[0])) return false;  // -1: silence
+    } else if (!ReadBytes(wanted, chunk)) {
+      return false;  // -8
+    }
+    for (FrameRead& each : reader.Feed(chunk)) {
+      if (each.kind != FrameRead::Kind::kNoise) read = std::move(each);
+    }
+    // A read that a time-out ended short leaves the frame cut off.
+    if (!read && chunk.size() < wanted) read = reader.Silence();
+    if (!read && reader.FrameBegun()) input_.Set(HexDump(reader.Partial()));
+  }
+  if (read->kind == FrameRead::Kind::kGaveUp) {
+    SetResult(kResultBadFrame);
+    return false;
+  }
   // Too short to hold a status byte: the caller's length check reports it.
-  if (length <= kFrameOverhead) return true;
-
-  Bytes rest;
-  if (!ReadBytes(length - 2U, rest)) return false;
-  Bytes frame;
-  frame.reserve(rest.size() + 2);
-  frame.push_back(kFrameSync);
-  frame.push_back(length);
-  for (std::uint8_t byte : rest) frame.push_back(byte);
-  if (rest.size() >= 2) rest.resize(rest.size() - 2);
-  else rest.clear();
-  replyData_.Set(std::move(rest));
-  input_.Set(HexDump(frame));
+  if (read->kind == FrameRead::Kind::kTooShort) {
+    input_.Set(HexDump(read->bytes));
+    return true;
+  }
+  replyData_.Set(read->Body());
+  input_.Set(HexDump(read->bytes));
   // A frame cut short by a silent line ends in data bytes, not a CRC, and fails here.
-  if (FrameCrcMatches(frame)) return true;
+  if (FrameCrcMatches(read->bytes)) return true;
   SetResult(kResultCrcError);
   return false;
 }

@@ -1,4 +1,5 @@
 // The status request and the decoding of its reply.
+#include "device_vocabulary.h"
 #include "driver.h"
 #include "status_tables.h"
 
@@ -28,16 +29,14 @@ void TDriver::DecodeStatusData(std::uint8_t status, std::uint8_t data) {
 
 bool TDriver::ReadStatus() {
   return DeviceOperation([&] {
-    if (!Exchange({0x11})) return false;
+    if (!Exchange({kCommandStatusRequest})) return false;
     const Bytes reply = ReplyData();
     const std::uint8_t status = reply[0];
     statusCode_.store(status);
     statusDescription_.Set(StatusName(status));
-    if (status != kStatusEscrow && status != kStatusRejecting && status != kStatusFailure) {
-      return true;
-    }
+    if (!StatusCarriesData(status)) return true;
     // A missing data byte is taken as 0; the fields are still set and the result is -6.
-    const bool complete = CheckReplyLength(2);
+    const bool complete = CheckReplyLength(kStatusReplyWithData);
     DecodeStatusData(status, complete ? reply[1] : 0);
     return complete;
   });

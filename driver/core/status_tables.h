@@ -3,32 +3,9 @@
 #include <cstdint>
 #include <string>
 
-namespace notarel {
+#include "device_vocabulary.h"
 
-enum StatusByte : std::uint8_t {
-  kStatusEnable = 0x11,
-  kStatusAccepting = 0x12,
-  kStatusEscrow = 0x13,
-  kStatusStacking = 0x14,
-  kStatusVendValid = 0x15,
-  kStatusStacked = 0x16,
-  kStatusRejecting = 0x17,
-  kStatusReturning = 0x18,
-  kStatusHolding = 0x19,
-  kStatusInhibit = 0x1A,
-  kStatusInitialize = 0x1B,
-  kStatusPowerUp = 0x40,
-  kStatusPowerUpBillInAcceptor = 0x41,
-  kStatusPowerUpBillInStacker = 0x42,
-  kStatusStackerFull = 0x43,
-  kStatusStackerOpen = 0x44,
-  kStatusJamInAcceptor = 0x45,
-  kStatusJamInStacker = 0x46,
-  kStatusPause = 0x47,
-  kStatusCheated = 0x48,
-  kStatusFailure = 0x49,
-  kStatusCommunicationError = 0x4A,
-};
+namespace notarel {
 
 // "UNKNOWN STATUS CODE" for a byte outside the table.
 const char* StatusName(std::uint8_t status);

@@ -24,9 +24,9 @@ class DeviceOnTheLine : public ::testing::Test {
   // Sends one request frame as the host would and returns the reply frame, "" for none.
   std::string Send(const std::string& request) {
     std::optional<Bytes> reply;
-    for (const RequestEvent& event : reader_.Feed(FromHex(request), {})) {
-      if (event.kind == RequestEvent::Kind::kFrame) reply = model_.HandleRequest(event.Body());
-      if (event.kind == RequestEvent::Kind::kBadCrc) reply = model_.HandleCorruptRequest();
+    for (const FrameRead& event : reader_.Feed(FromHex(request), {})) {
+      if (event.kind == FrameRead::Kind::kFrame) reply = model_.HandleRequest(event.Body());
+      if (event.kind == FrameRead::Kind::kBadCrc) reply = model_.HandleCorruptRequest();
     }
     return reply ? HexDump(BuildFrame(*reply)) : "";
   }
@@ -245,7 +245,7 @@ TEST_F(DeviceOnTheLine, ForcedStatesHoldUntilClear) {
 TEST_F(DeviceOnTheLine, PowerUpRestoresDefaultsAndRestartZeroesCounters) {
   BringToEnabled();
   BringToEscrow(0x65);
-  model_.PowerUp(status::kPowerUpBillInStacker);
+  model_.PowerUp(kStatusPowerUpBillInStacker);
   EXPECT_EQ(Send(kStatus), HexDump(BuildFrame({0x42})));
   EXPECT_TRUE(model_.Settings().inhibit);
   EXPECT_EQ(model_.Settings().enabled, 0x00);

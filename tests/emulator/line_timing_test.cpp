@@ -11,10 +11,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-std::string Describe(const std::vector<RequestEvent>& events) {
+std::string Describe(const std::vector<FrameRead>& events) {
   std::string text;
-  for (const RequestEvent& e : events) {
-    const char* names[] = {"frame", "badcrc", "short", "noise", "incomplete"};
+  for (const FrameRead& e : events) {
+    const char* names[] = {"frame", "badcrc", "short", "noise", "incomplete", "gaveup"};
     if (!text.empty()) text += " | ";
     text += std::string(names[static_cast<int>(e.kind)]) + " " + HexDump(e.bytes);
   }

@@ -5,7 +5,7 @@
 namespace notarel::emu {
 namespace {
 
-Bytes Ack() { return Bytes{status::kAck}; }
+Bytes Ack() { return Bytes{kAnswerAck}; }
 
 }  // namespace
 
@@ -28,52 +28,54 @@ std::optional<Bytes> DeviceModel::HandleRequest(const Bytes& body) {
   if (body.empty()) return HandleCorruptRequest();
   ++counters_.requests;
   const std::uint8_t code = body[0];
-  switch (code) {
-    case command::kStatusRequest:
+  const CommandRow* row = FindCommand(code);
+  switch (row ? row->reply : ReplyKind::kEcho) {
+    case ReplyKind::kStatus:
       return StatusReply();
-    case command::kAck:
-      ++counters_.acks;
-      if (phase_ == Phase::kVendValid) {
-        // The host has seen VEND VALID: the bill is in the box now.
-        ++counters_.stacked;
-        phase_ = Phase::kStacked;
-      }
+    case ReplyKind::kNone:
+      HandleAck();
       return std::nullopt;
-    case command::kReset:
-    case command::kStack1:
-    case command::kStack2:
-    case command::kReturn:
-    case command::kHold:
-    case command::kWait:
+    case ReplyKind::kAcknowledge:
       return HandleControl(code);
-    default:
-      return HandleSetting(body);
+    case ReplyKind::kEcho:
+      break;
+  }
+  // Setting and identification commands; the unknown ones come back as such.
+  return HandleSetting(body);
+}
+
+void DeviceModel::HandleAck() {
+  ++counters_.acks;
+  if (phase_ == Phase::kVendValid) {
+    // The host has seen VEND VALID: the bill is in the box now.
+    ++counters_.stacked;
+    phase_ = Phase::kStacked;
   }
 }
 
 Bytes DeviceModel::HandleCorruptRequest() {
   ++counters_.badcrc;
-  return Bytes{status::kCommunicationError};
+  return Bytes{kStatusCommunicationError};
 }
 
 std::optional<Bytes> DeviceModel::HandleControl(std::uint8_t code) {
   switch (code) {
-    case command::kReset:
+    case kCommandReset:
       // Any bill in the transport is given up; the device reinitialises.
       phase_ = Phase::kInitializing;
       break;
-    case command::kStack1:
-    case command::kStack2:
+    case kCommandStack1:
+    case kCommandStack2:
       Stack(code);
       break;
-    case command::kReturn:
+    case kCommandReturn:
       ++counters_.returns;
       if (HoldsBillInEscrow()) {
         ++counters_.returned;
         phase_ = Phase::kReturning;
       }
       break;
-    case command::kHold:
+    case kCommandHold:
       if (phase_ == Phase::kEscrow) phase_ = Phase::kHolding;
       break;
     default:  // Wait: acknowledged, nothing changes.
@@ -83,7 +85,7 @@ std::optional<Bytes> DeviceModel::HandleControl(std::uint8_t code) {
 }
 
 void DeviceModel::Stack(std::uint8_t code) {
-  if (code == command::kStack1) {
+  if (code == kCommandStack1) {
     ++counters_.stack1;
   } else {
     ++counters_.stack2;
@@ -96,53 +98,53 @@ std::optional<Bytes> DeviceModel::HandleSetting(const Bytes& body) {
   const std::size_t data = body.size() - 1;
   auto needs = [&](std::size_t n) { return data >= n; };
   switch (code) {
-    case command::kWriteEnabled:
+    case kCommandWriteEnabled:
       if (!needs(1)) break;
       settings_.enabled = static_cast<std::uint8_t>(~body[1]);
       return Bytes{code, body[1], 0x00};
-    case command::kReadEnabled:
+    case kCommandReadEnabled:
       return Bytes{code, static_cast<std::uint8_t>(~settings_.enabled), 0x00};
-    case command::kWriteValidated:
+    case kCommandWriteValidated:
       if (!needs(1)) break;
       settings_.validated = body[1];
       return Bytes{code, settings_.validated, 0x00};
-    case command::kReadValidated:
+    case kCommandReadValidated:
       return Bytes{code, settings_.validated, 0x00};
-    case command::kWriteInhibit:
+    case kCommandWriteInhibit:
       if (!needs(1)) break;
       settings_.inhibit = (body[1] & 0x01) != 0;
       return Bytes{code, static_cast<std::uint8_t>(settings_.inhibit ? 1 : 0)};
-    case command::kReadInhibit:
+    case kCommandReadInhibit:
       return Bytes{code, static_cast<std::uint8_t>(settings_.inhibit ? 1 : 0)};
-    case command::kWriteDirection:
+    case kCommandWriteDirection:
       if (!needs(1)) break;
       settings_.direction = body[1];
       return Bytes{code, settings_.direction};
-    case command::kReadDirection:
+    case kCommandReadDirection:
       return Bytes{code, settings_.direction};
-    case command::kWriteOptional:
+    case kCommandWriteOptional:
       if (!needs(2)) break;
       settings_.optional = static_cast<std::uint16_t>(body[1] << 8 | body[2]);
       return Bytes{code, body[1], body[2]};
-    case command::kReadOptional:
+    case kCommandReadOptional:
       return Bytes{code, static_cast<std::uint8_t>(settings_.optional >> 8),
                    static_cast<std::uint8_t>(settings_.optional & 0xFF)};
-    case command::kReadModelId: {
+    case kCommandReadModelId: {
       Bytes reply{code};
       reply.insert(reply.end(), identity_.model_id.begin(), identity_.model_id.end());
       return reply;
     }
-    case command::kReadBootVersion: {
+    case kCommandReadBootVersion: {
       Bytes reply{code};
       reply.insert(reply.end(), identity_.boot_version.begin(), identity_.boot_version.end());
       return reply;
     }
     default:
       ++counters_.unknown;
-      return Bytes{status::kInvalidCommand};
+      return Bytes{kAnswerUnknownCommand};
   }
   // A known setting command without its data bytes is a malformed frame.
-  return Bytes{status::kCommunicationError};
+  return Bytes{kStatusCommunicationError};
 }
 
 Bytes DeviceModel::StatusReply() {
@@ -157,29 +159,29 @@ Bytes DeviceModel::CurrentStatus() const {
     case Phase::kForced:
       return Bytes{held_status_};
     case Phase::kInitializing:
-      return Bytes{status::kInitialize};
+      return Bytes{kStatusInitialize};
     case Phase::kIdle:
       return Bytes{IdleStatus()};
     case Phase::kAccepting:
-      return Bytes{status::kAccepting};
+      return Bytes{kStatusAccepting};
     case Phase::kEscrow:
-      return Bytes{status::kEscrow, bill_code_};
+      return Bytes{kStatusEscrow, bill_code_};
     case Phase::kHolding:
-      return Bytes{status::kHolding};
+      return Bytes{kStatusHolding};
     case Phase::kStacking:
-      return Bytes{status::kStacking};
+      return Bytes{kStatusStacking};
     case Phase::kVendValid:
-      return Bytes{status::kVendValid};
+      return Bytes{kStatusVendValid};
     case Phase::kStacked:
-      return Bytes{status::kStacked};
+      return Bytes{kStatusStacked};
     case Phase::kReturning:
-      return Bytes{status::kReturning};
+      return Bytes{kStatusReturning};
     case Phase::kRejecting:
-      return Bytes{status::kRejecting, rejection_code_};
+      return Bytes{kStatusRejecting, rejection_code_};
     case Phase::kFailure:
-      return Bytes{status::kFailure, failure_code_};
+      return Bytes{kStatusFailure, failure_code_};
   }
-  return Bytes{status::kFailure, failure_code_};
+  return Bytes{kStatusFailure, failure_code_};
 }
 
 // Passing states are reported once (REJECTING as often as its rejection asked); the next
@@ -213,13 +215,13 @@ void DeviceModel::AdvanceAfterStatus() {
 }
 
 std::uint8_t DeviceModel::IdleStatus() const {
-  return !settings_.inhibit && settings_.enabled != 0 ? status::kEnabled : status::kDisabled;
+  return !settings_.inhibit && settings_.enabled != 0 ? kStatusEnable : kStatusInhibit;
 }
 
 std::string DeviceModel::InsertRefusal() const {
   switch (phase_) {
     case Phase::kIdle:
-      return IdleStatus() == status::kEnabled ? "" : "device not enabled";
+      return IdleStatus() == kStatusEnable ? "" : "device not enabled";
     case Phase::kPowerUp:
     case Phase::kInitializing:
     case Phase::kFailure:
@@ -274,7 +276,7 @@ void DeviceModel::Fail(std::uint8_t failure_code) {
 }
 
 std::string DeviceModel::Force(std::uint8_t status_byte) {
-  if (status_byte < status::kFirstForced || status_byte > status::kLastForced) {
+  if (status_byte < kStatusStackerFull || status_byte > kStatusCheated) {
     return "state must be 0x43 to 0x48";
   }
   held_status_ = status_byte;
@@ -293,7 +295,7 @@ void DeviceModel::PowerUp(std::uint8_t power_up_status) {
 }
 
 void DeviceModel::Restart() {
-  PowerUp(status::kPowerUp);
+  PowerUp(kStatusPowerUp);
   counters_ = DeviceCounters{};
 }
 

@@ -6,57 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "device_vocabulary.h"
 #include "frame_codec.h"
 
 namespace notarel::emu {
-
-// Status bytes the device reports in reply to a status request.
-namespace status {
-constexpr std::uint8_t kEnabled = 0x11;
-constexpr std::uint8_t kAccepting = 0x12;
-constexpr std::uint8_t kEscrow = 0x13;
-constexpr std::uint8_t kStacking = 0x14;
-constexpr std::uint8_t kVendValid = 0x15;
-constexpr std::uint8_t kStacked = 0x16;
-constexpr std::uint8_t kRejecting = 0x17;
-constexpr std::uint8_t kReturning = 0x18;
-constexpr std::uint8_t kHolding = 0x19;
-constexpr std::uint8_t kDisabled = 0x1A;
-constexpr std::uint8_t kInitialize = 0x1B;
-constexpr std::uint8_t kPowerUp = 0x40;
-constexpr std::uint8_t kPowerUpBillInAcceptor = 0x41;
-constexpr std::uint8_t kPowerUpBillInStacker = 0x42;
-constexpr std::uint8_t kFirstForced = 0x43;  // STACKER FULL
-constexpr std::uint8_t kLastForced = 0x48;   // CHEATED
-constexpr std::uint8_t kFailure = 0x49;
-constexpr std::uint8_t kCommunicationError = 0x4A;
-constexpr std::uint8_t kInvalidCommand = 0x4B;
-constexpr std::uint8_t kAck = 0x50;
-}  // namespace status
-
-// Command bytes the host sends.
-namespace command {
-constexpr std::uint8_t kStatusRequest = 0x11;
-constexpr std::uint8_t kReset = 0x40;
-constexpr std::uint8_t kStack1 = 0x41;
-constexpr std::uint8_t kStack2 = 0x42;
-constexpr std::uint8_t kReturn = 0x43;
-constexpr std::uint8_t kHold = 0x44;
-constexpr std::uint8_t kWait = 0x45;
-constexpr std::uint8_t kAck = 0x50;
-constexpr std::uint8_t kReadEnabled = 0x80;
-constexpr std::uint8_t kReadValidated = 0x81;
-constexpr std::uint8_t kReadInhibit = 0x83;
-constexpr std::uint8_t kReadDirection = 0x84;
-constexpr std::uint8_t kReadOptional = 0x85;
-constexpr std::uint8_t kReadModelId = 0x88;
-constexpr std::uint8_t kReadBootVersion = 0x89;
-constexpr std::uint8_t kWriteEnabled = 0xC0;
-constexpr std::uint8_t kWriteValidated = 0xC1;
-constexpr std::uint8_t kWriteInhibit = 0xC3;
-constexpr std::uint8_t kWriteDirection = 0xC4;
-constexpr std::uint8_t kWriteOptional = 0xC5;
-}  // namespace command
 
 struct DeviceCounters {
   unsigned long escrowed = 0;  // bills that reached escrow
@@ -128,6 +81,7 @@ class DeviceModel {
     kVendValid, kStacked, kReturning, kRejecting, kFailure, kForced,
   };
 
+  void HandleAck();
   std::optional<Bytes> HandleControl(std::uint8_t code);
   std::optional<Bytes> HandleSetting(const Bytes& body);
   Bytes StatusReply();
@@ -142,7 +96,7 @@ class DeviceModel {
   DeviceSettings settings_;
   DeviceCounters counters_;
   Phase phase_ = Phase::kPowerUp;
-  std::uint8_t held_status_ = status::kPowerUp;  // POWER UP variant or forced status
+  std::uint8_t held_status_ = kStatusPowerUp;  // POWER UP variant or forced status
   std::uint8_t bill_code_ = 0;
   std::uint8_t rejection_code_ = 0;
   std::uint8_t failure_code_ = 0;

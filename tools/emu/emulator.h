@@ -56,7 +56,7 @@ class Emulator {
   // Serial side.
   void ReadLine(TimePoint now);
   void ServeRequests(TimePoint now);
-  void HandleEvent(const RequestEvent& event, TimePoint now);
+  void HandleEvent(const FrameRead& event, TimePoint now);
   const char* IgnoreReason(TimePoint now) const;
   // Every well-formed request goes into the ledgers, answered or not.
   void BookRequest(const Bytes& body);

@@ -7,10 +7,10 @@ namespace notarel::emu {
 std::string InhibitLedger::Request(const Bytes& body) {
   if (body.empty()) return {};
   bool enabling = false;
-  if (body[0] == command::kWriteInhibit && body.size() >= 2) {
+  if (body[0] == kCommandWriteInhibit && body.size() >= 2) {
     last_inhibit_ = body[1] & 1;
     enabling = last_inhibit_ == 0;
-  } else if (body[0] == command::kWriteEnabled) {
+  } else if (body[0] == kCommandWriteEnabled) {
     enabling = true;
   }
   if (!enabling || !stopped_) return {};

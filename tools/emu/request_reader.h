@@ -1,28 +1,14 @@
 #pragma once
-// Cuts the bytes arriving from the host into request frames: find the sync,
-// read the length, read the rest, check the CRC. Pure: the caller passes the
-// time at which the bytes count as received.
+// Cuts the bytes arriving from the host into request frames with the shared
+// frame reader, and decides when the host has paused long enough that a frame
+// it began is abandoned. The caller passes the time at which the bytes count
+// as received.
 #include <chrono>
 #include <vector>
 
-#include "frame_codec.h"
+#include "frame_reader.h"
 
 namespace notarel::emu {
-
-struct RequestEvent {
-  enum class Kind {
-    kFrame,       // a whole frame with a matching CRC
-    kBadCrc,      // a whole frame whose CRC does not match
-    kShortLength, // sync and a length byte under 5, dropped
-    kNoise,       // bytes before a sync, dropped
-    kIncomplete,  // a frame begun but cut off by a pause, dropped
-  };
-  Kind kind;
-  Bytes bytes;  // the frame, or the dropped bytes
-
-  // The command byte and its data: the frame without sync, length and CRC.
-  Bytes Body() const;
-};
 
 class RequestReader {
  public:
@@ -32,14 +18,13 @@ class RequestReader {
   // and its remainder must not swallow the next request.
   static constexpr std::chrono::milliseconds kInterByteTimeout{100};
 
-  std::vector<RequestEvent> Feed(const Bytes& bytes, Clock::time_point now);
-  void Reset() { partial_.clear(); }
+  // The outcomes in order; the noise of each call is reported by that call.
+  // The device keeps hunting for a sync however long the noise goes on.
+  std::vector<FrameRead> Feed(const Bytes& bytes, Clock::time_point now);
+  void Reset() { frames_.Reset(); }
 
  private:
-  void Take(std::uint8_t byte, std::vector<RequestEvent>& events);
-
-  Bytes noise_;
-  Bytes partial_;  // from the sync on
+  FrameReader frames_;
   Clock::time_point last_byte_{};
 };
 

@@ -33,7 +33,7 @@ void Emulator::ReadLine(TimePoint now) {
 void Emulator::ServeRequests(TimePoint now) {
   const Bytes arrived = pacer_.TakeReceived(now);
   if (arrived.empty()) return;
-  for (const RequestEvent& event : reader_.Feed(arrived, now)) HandleEvent(event, now);
+  for (const FrameRead& event : reader_.Feed(arrived, now)) HandleEvent(event, now);
 }
 
 // Why requests are not answered now, or null when they are.
@@ -43,13 +43,13 @@ const char* Emulator::IgnoreReason(TimePoint now) const {
   return nullptr;
 }
 
-void Emulator::HandleEvent(const RequestEvent& event, TimePoint now) {
+void Emulator::HandleEvent(const FrameRead& event, TimePoint now) {
   const std::string hex = HexDump(event.bytes);
   const char* ignored = IgnoreReason(now);
   switch (event.kind) {
-    case RequestEvent::Kind::kFrame:
-    case RequestEvent::Kind::kBadCrc: {
-      const bool bad = event.kind == RequestEvent::Kind::kBadCrc;
+    case FrameRead::Kind::kFrame:
+    case FrameRead::Kind::kBadCrc: {
+      const bool bad = event.kind == FrameRead::Kind::kBadCrc;
       log_.Line("RX " + hex + (bad ? " (bad CRC)" : "") + (ignored ? std::string(" (ignored: ") + ignored + ")" : ""));
       // The ledger books what the host sent, also when the device is silent.
       if (!bad) BookRequest(event.Body());
@@ -66,14 +66,16 @@ void Emulator::HandleEvent(const RequestEvent& event, TimePoint now) {
       LogSoakNotes();
       return;
     }
-    case RequestEvent::Kind::kShortLength:
+    case FrameRead::Kind::kTooShort:
       log_.Line("RX " + hex + " (length under 5, dropped)");
       return;
-    case RequestEvent::Kind::kNoise:
+    case FrameRead::Kind::kNoise:
       log_.Line("RX " + hex + " (before sync, dropped)");
       return;
-    case RequestEvent::Kind::kIncomplete:
+    case FrameRead::Kind::kCutOff:
       log_.Line("RX " + hex + " (incomplete, dropped)");
+      return;
+    case FrameRead::Kind::kGaveUp:  // the device's reader has no limit
       return;
   }
 }

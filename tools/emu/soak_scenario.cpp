@@ -65,20 +65,20 @@ void SoakScenario::BeforeRequest(const Bytes& body, DeviceModel& model) {
   const std::uint8_t status_now = model.CurrentStatus().front();
   const unsigned long escrow = model.Counters().escrowed;
   switch (body[0]) {
-    case command::kStatusRequest:
+    case kCommandStatusRequest:
       OnStatusRequest(model);
       status_escrow_ = model.Counters().escrowed;
       status_last_rejecting_ = model.RejectingRepliesLeft() == 1;
       break;
-    case command::kStack1:
-    case command::kStack2:
-      if (status_now == status::kEscrow) Note(ledger_.Stack(escrow));
+    case kCommandStack1:
+    case kCommandStack2:
+      if (status_now == kStatusEscrow) Note(ledger_.Stack(escrow));
       break;
-    case command::kReturn:
-      if (status_now == status::kEscrow) Note(ledger_.Return(escrow));
+    case kCommandReturn:
+      if (status_now == kStatusEscrow) Note(ledger_.Return(escrow));
       break;
-    case command::kAck:
-      if (status_now == status::kVendValid) Note(ledger_.Stacked());
+    case kCommandAck:
+      if (status_now == kStatusVendValid) Note(ledger_.Stacked());
       break;
     default:
       break;
@@ -87,7 +87,7 @@ void SoakScenario::BeforeRequest(const Bytes& body, DeviceModel& model) {
 
 void SoakScenario::OnStatusRequest(DeviceModel& model) {
   const std::uint8_t status_now = model.CurrentStatus().front();
-  if (status_now == status::kFirstForced) {
+  if (status_now == kStatusStackerFull) {
     // A full stacker shows for its number of replies, then is emptied.
     if (full_left_ == 0) {
       model.Clear();
@@ -97,7 +97,7 @@ void SoakScenario::OnStatusRequest(DeviceModel& model) {
     }
     return;
   }
-  if (Draining() || status_now != status::kEnabled || last_read_status_ != status::kEnabled) return;
+  if (Draining() || status_now != kStatusEnable || last_read_status_ != kStatusEnable) return;
   if (pause_left_ > 0) {
     --pause_left_;
     return;
@@ -120,12 +120,12 @@ void SoakScenario::StartCycle(DeviceModel& model) {
     model.Fail(code);
     Note("failure " + Hex(code));
   } else if (kind < (edge += rates_.powerup)) {
-    const auto power_up = static_cast<std::uint8_t>(status::kPowerUp + code_draw % 3);
+    const auto power_up = static_cast<std::uint8_t>(kStatusPowerUp + code_draw % 3);
     model.PowerUp(power_up);
     ++counters_.powerups;
     Note("power up " + Hex(power_up));
   } else if (kind < (edge += rates_.full)) {
-    model.Force(status::kFirstForced);
+    model.Force(kStatusStackerFull);
     // This request's reply is the first of them.
     full_left_ = Draw(rates_.full_hold);
     ++counters_.stacker_full;
@@ -142,9 +142,8 @@ std::vector<Fault> SoakScenario::FaultsFor(const Bytes& reply_body) {
   const unsigned size_draw = Draw(kPerMille);
   const unsigned short_draw = Draw(kPerMille);
   if (Draining()) return {};
-  const bool has_data = reply_body.size() >= 2 && (reply_body[0] == status::kEscrow ||
-                                                   reply_body[0] == status::kRejecting ||
-                                                   reply_body[0] == status::kFailure);
+  const bool has_data =
+      reply_body.size() >= kStatusReplyWithData && StatusCarriesData(reply_body[0]);
   if (has_data && short_draw < rates_.short_reply) {
     ++counters_.short_replies;
     Note("reply cut to its status byte");
@@ -171,11 +170,11 @@ std::chrono::milliseconds SoakScenario::ReplyDelay(const Bytes& request) {
   if (Draining() || request.empty() || draw >= rates_.slow) return std::chrono::milliseconds{0};
   unsigned most = 0;
   switch (request[0]) {
-    case command::kStatusRequest:
+    case kCommandStatusRequest:
       most = rates_.slow_status_ms;
       break;
-    case command::kWriteInhibit:
-    case command::kWriteEnabled:
+    case kCommandWriteInhibit:
+    case kCommandWriteEnabled:
       most = rates_.slow_ms;
       break;
     default:
@@ -190,13 +189,13 @@ void SoakScenario::AfterReply(const Bytes& request_body, const Bytes& reply_body
     ++counters_.spoiled;
     if (!request_body.empty()) spoiled_command_ = request_body[0];
   }
-  if (request_body.empty() || request_body[0] != command::kStatusRequest || reply_body.empty()) return;
+  if (request_body.empty() || request_body[0] != kCommandStatusRequest || reply_body.empty()) return;
   const std::uint8_t status = reply_body[0];
   FollowRejecting(status, intact);
   FollowFailure(status, intact);
   if (intact) {
     last_read_status_ = status;
-    if (status == status::kEscrow) {
+    if (status == kStatusEscrow) {
       ++counters_.escrow_offers;
       offer_open_ = true;
       offer_answered_ = false;
@@ -205,7 +204,7 @@ void SoakScenario::AfterReply(const Bytes& request_body, const Bytes& reply_body
     }
     return;
   }
-  if (status == status::kStacked) {
+  if (status == kStatusStacked) {
     ++counters_.stacked_hidden;
     Note("STACKED hidden from the host");
   }
@@ -214,7 +213,7 @@ void SoakScenario::AfterReply(const Bytes& request_body, const Bytes& reply_body
 // A rejection is hidden only when none of its REJECTING replies was read
 // whole, which is known at its last one.
 void SoakScenario::FollowRejecting(std::uint8_t status, bool intact) {
-  if (status != status::kRejecting) {
+  if (status != kStatusRejecting) {
     rejecting_now_ = false;
     return;
   }
@@ -231,7 +230,7 @@ void SoakScenario::FollowRejecting(std::uint8_t status, bool intact) {
 }
 
 void SoakScenario::FollowFailure(std::uint8_t status, bool intact) {
-  if (status != status::kFailure) {
+  if (status != kStatusFailure) {
     failure_reported_ = false;
   } else if (intact && !failure_reported_) {
     ++counters_.failure_reports;
@@ -247,7 +246,7 @@ void SoakScenario::HostPolling() {
 void SoakScenario::Heard(const Bytes& body) {
   if (body.empty()) return;
   const std::uint8_t code = body[0];
-  const bool inhibit_on = code == command::kWriteInhibit && body.size() >= 2 && (body[1] & 1U) != 0;
+  const bool inhibit_on = code == kCommandWriteInhibit && body.size() >= 2 && (body[1] & 1U) != 0;
   FollowUpSpoiled(code, inhibit_on);
   FollowUpOffer(code, inhibit_on);
 }
@@ -258,7 +257,7 @@ void SoakScenario::FollowUpSpoiled(std::uint8_t code, bool inhibit_on) {
   spoiled_command_.reset();
   if (code == spoiled) {
     ++counters_.spoiled_retried;
-  } else if (code == command::kStatusRequest) {
+  } else if (code == kCommandStatusRequest) {
     ++counters_.spoiled_rechecked;
   } else if (inhibit_on) {
     ++counters_.spoiled_stopped;
@@ -270,7 +269,7 @@ void SoakScenario::FollowUpSpoiled(std::uint8_t code, bool inhibit_on) {
 
 void SoakScenario::FollowUpOffer(std::uint8_t code, bool inhibit_on) {
   if (!offer_open_) return;
-  if (code == command::kStack1 || code == command::kStack2 || code == command::kReturn) {
+  if (code == kCommandStack1 || code == kCommandStack2 || code == kCommandReturn) {
     offer_open_ = false;
   } else if (inhibit_on) {
     offer_open_ = false;
@@ -278,7 +277,7 @@ void SoakScenario::FollowUpOffer(std::uint8_t code, bool inhibit_on) {
     if (!offer_answered_) ++counters_.offers_dropped_unanswered;
     late_answer_possible_ = !offer_answered_;
     Note("bill in escrow left as it is: the host stopped");
-  } else if (code == command::kStatusRequest) {
+  } else if (code == kCommandStatusRequest) {
     offer_open_ = false;
     ++counters_.offers_ignored;
     Note("ESCROW read whole and neither stacked nor returned");
@@ -287,7 +286,7 @@ void SoakScenario::FollowUpOffer(std::uint8_t code, bool inhibit_on) {
 
 std::string SoakScenario::Answer(bool accept, const DeviceModel& model) {
   const Bytes status = model.CurrentStatus();
-  if (status.front() != status::kEscrow || status.size() < 2) {
+  if (status.front() != kStatusEscrow || status.size() < 2) {
     ledger_.AnswerWithoutBill();
     Note("answer with no bill in escrow");
     return "ERR no bill in escrow";

@@ -17,6 +17,7 @@ fi
 scripts=$(cd "$(dirname "$0")" && pwd)
 win_dir=$(cd "$2" && pwd)
 core_tests=$win_dir/tests/core/notarel_core_tests.exe
+protocol_tests=$win_dir/tests/protocol/notarel_protocol_tests.exe
 backend_tests=$win_dir/tests/wine/notarel_wine_backend_tests.exe
 settings_tests=$win_dir/tests/wine/notarel_wine_settings_tests.exe
 # Bounds each test program so that a hang cannot stall CI.
@@ -27,7 +28,7 @@ program_timeout=${NOTAREL_WINE_TIMEOUT:-900}
 source "$scripts/wine-emu-env.sh" "$1" "$win_dir" "$core_tests"
 
 status=0
-programs=("$backend_tests" "$settings_tests" "$core_tests")
+programs=("$protocol_tests" "$backend_tests" "$settings_tests" "$core_tests")
 # Figures of the serial link on this machine, on request.
 if [ "${NOTAREL_WINE_PROBE:-0}" = 1 ]; then
   programs+=("$win_dir/tests/wine/notarel_wine_serial_probe.exe")

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "device_vocabulary.h"
+
 namespace notarel::emu {
 namespace {
 
@@ -114,9 +116,9 @@ std::string ParseArgument(const VerbRule& rule, const std::vector<std::string>& 
     case Arg::kByteList:
       return ParseByteList(args, cmd.bytes) ? "" : "expects two-digit hex bytes";
     case Arg::kPowerUpKind:
-      if (args.empty() || (one && first == "plain")) cmd.number = 0x40;
-      else if (one && first == "acceptor") cmd.number = 0x41;
-      else if (one && first == "stacker") cmd.number = 0x42;
+      if (args.empty() || (one && first == "plain")) cmd.number = kStatusPowerUp;
+      else if (one && first == "acceptor") cmd.number = kStatusPowerUpBillInAcceptor;
+      else if (one && first == "stacker") cmd.number = kStatusPowerUpBillInStacker;
       else return "expects plain, acceptor or stacker";
       return "";
     case Arg::kOnOff:

@@ -105,6 +105,16 @@ TEST_F(Exchange, GarbageBeforeAValidReplyIsTolerated) {
   EXPECT_EQ(driver().StatusCode(), 0x40);
 }
 
+TEST_F(Exchange, SyncSearchSkipsAnInputQueueOfGarbageAndNoMore) {
+  Emu("garbage 1024");
+  EXPECT_TRUE(driver().ReadStatus());
+  EXPECT_EQ(driver().Input(), "FC 05 40 2B 15");
+  Emu("garbage 1025");
+  EXPECT_FALSE(driver().ReadStatus());
+  EXPECT_EQ(driver().ResultCode(), -6);
+  EXPECT_EQ(driver().Input(), "");
+}
+
 TEST_F(Exchange, PeerThatVanishesFailsAndTheReopenedPortWorks) {
   ASSERT_TRUE(driver().ReadStatus());
   Emu("hangup");

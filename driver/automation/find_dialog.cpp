@@ -94,7 +94,7 @@ INT_PTR TfmFind::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return Animate.HandleDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
     case WM_DESTROY:
       Animate.Stop();
-      SetWindowLongPtrW(FHandle, DWLP_USER, 0);
+      ui::DetachWindow(FHandle);
       FHandle = nullptr;
       return TRUE;
     default:

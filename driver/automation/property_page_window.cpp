@@ -74,7 +74,7 @@ bool RegisterPageClass() {
   if (GetClassInfoExW(ModuleHandle(), kPageClass, &existing)) return true;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpfnWndProc = &ui::RoutedWindowProc;
   wc.hInstance = ModuleHandle();
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* the arrow */);
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -86,14 +86,10 @@ bool RegisterPageClass() {
 
 bool TfmPage::CreatePageWindow(HWND parent, const RECT& rect) {
   if (!RegisterPageClass()) return false;
-  // The window procedure is attached only after creation, so that it sees
-  // its object from the first message it handles.
   FWindow = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, kPageCaption, WS_CHILD | WS_CLIPCHILDREN,
                             rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                            parent, nullptr, ModuleHandle(), nullptr);
+                            parent, nullptr, ModuleHandle(), ui::RouteTo(this));
   if (!FWindow) return false;
-  SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(FWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TfmPage::WindowProc));
   CreateComponents();
   FillBaudRates(Item(idCbBaudRate));
   FillPortNumbers(Item(idCbPortNumber));
@@ -120,7 +116,7 @@ void TfmPage::DestroyPageWindow() {
     FFrameWindow = nullptr;
   }
   if (!FWindow) return;
-  SetWindowLongPtrW(FWindow, GWLP_USERDATA, 0);
+  ui::DetachWindow(FWindow);
   DestroyWindow(FWindow);
   FWindow = nullptr;
   // Fails while another page window exists, which then keeps the class.
@@ -143,18 +139,6 @@ void TfmPage::LayOut() {
     SetWindowPos(Item(c.id), nullptr, x, y, w > 0 ? w : 0, h > 0 ? h : 0,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
-}
-
-LRESULT CALLBACK TfmPage::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* page = reinterpret_cast<TfmPage*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (!page) return DefWindowProcW(wnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    // Destroyed with its parent, before the frame deactivated the page.
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-    page->FWindow = nullptr;
-    return DefWindowProcW(wnd, msg, wParam, lParam);
-  }
-  return page->HandleMessage(msg, wParam, lParam);
 }
 
 LRESULT TfmPage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -40,11 +40,11 @@ const DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZE
 }  // namespace
 
 TfmMain::TfmMain() {
-  RegisterClasses(&TfmMain::WindowProc);
+  RegisterClasses(&notarel::ui::RoutedWindowProc);
   std::wstring caption = std::wstring(kAppTitle) + L" " + GetFileVersionText();
   FHandle = CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, caption.c_str(), kWindowStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), this);
+                            GetModuleHandleW(nullptr), notarel::ui::RouteTo(this));
   notarel::ui::SetClientSize(FHandle, 542, 368);
   notarel::ui::CenterWindow(FHandle, nullptr);
   CreateControls();
@@ -53,7 +53,7 @@ TfmMain::TfmMain() {
   } catch (...) {
     // Destroyed without its WM_DESTROY handling, which would post WM_QUIT and
     // so close the error's message box at once.
-    SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+    notarel::ui::DetachWindow(FHandle);
     DestroyWindow(FHandle);
     FHandle = nullptr;
     throw;
@@ -244,14 +244,9 @@ void TfmMain::OnCommand(int id, int code) {
   }
 }
 
-LRESULT CALLBACK TfmMain::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto create = reinterpret_cast<CREATESTRUCTW*>(lp);
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto form = reinterpret_cast<TfmMain*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (!form || !form->FHandle) return DefWindowProcW(wnd, msg, wp, lp);
-  return form->Dispatch(msg, wp, lp);
+LRESULT TfmMain::WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (!FHandle) return DefWindowProcW(wnd, msg, wp, lp);
+  return Dispatch(msg, wp, lp);
 }
 
 HWND TfmMain::ShownDefaultButton() const {
@@ -287,7 +282,7 @@ LRESULT TfmMain::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DESTROY:
       Shutdown();
-      SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+      notarel::ui::DetachWindow(FHandle);
       FHandle = nullptr;
       PostQuitMessage(0);
       return 0;

@@ -15,7 +15,7 @@
 // The application's title.
 extern const wchar_t kAppTitle[];
 
-class TfmMain : public TSizeableForm {
+class TfmMain : public TSizeableForm, private notarel::ui::TWindowTarget {
  public:
   // Creates the window, the control and the pages; throws TOleError when the
   // control cannot be created.
@@ -55,7 +55,10 @@ class TfmMain : public TSizeableForm {
   // Stops polling, then releases the pages, the collection and the control.
   void Shutdown();
 
-  static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  // The window router's call. The handle is the one CreateWindowEx returns:
+  // the messages of the window's creation get the default handling.
+  LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
+  void WindowDestroyed(HWND) override { FHandle = nullptr; }
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
   void OnCommand(int id, int code);
 

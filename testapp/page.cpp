@@ -12,12 +12,12 @@ namespace {
 
 const wchar_t kPageClass[] = L"NotaprobePage";
 
-void RegisterPageClass(WNDPROC proc) {
+void RegisterPageClass() {
   static bool registered = false;
   if (registered) return;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = proc;
+  wc.lpfnWndProc = &notarel::ui::RoutedWindowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -36,18 +36,18 @@ TPage::TPage(std::wstring caption, int designWidth, int designHeight, bool sizea
 TPage::~TPage() {
   FPages = nullptr;
   if (FHandle) {
-    SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+    notarel::ui::DetachWindow(FHandle);
     DestroyWindow(FHandle);
   }
 }
 
 void TPage::Create(HWND parent) {
-  RegisterPageClass(&TPage::WindowProc);
+  RegisterPageClass();
   SIZE size = CompensatedSize(FDesignWidth, FDesignHeight, FSizeable);
   FHandle = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, FCaption.c_str(),
                             WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
                             notarel::ui::Scale(size.cx), notarel::ui::Scale(size.cy), parent,
-                            nullptr, GetModuleHandleW(nullptr), this);
+                            nullptr, GetModuleHandleW(nullptr), notarel::ui::RouteTo(this));
   CreateControls(FHandle);
   Layout();
 }
@@ -121,19 +121,7 @@ bool TPage::RunBracket(const std::function<void()>& work) {
   return false;
 }
 
-LRESULT CALLBACK TPage::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto create = reinterpret_cast<CREATESTRUCTW*>(lp);
-    auto page = static_cast<TPage*>(create->lpCreateParams);
-    page->FHandle = wnd;
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
-  }
-  auto page = reinterpret_cast<TPage*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (!page) return DefWindowProcW(wnd, msg, wp, lp);
-  return page->Dispatch(msg, wp, lp);
-}
-
-LRESULT TPage::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT TPage::WindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
       if (lp) {

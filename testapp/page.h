@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "window_router.h"
+
 class TNotarel2;
 class TPage;
 
@@ -82,7 +84,7 @@ enum TAnchor : unsigned {
   akAll = akLeft | akTop | akRight | akBottom,
 };
 
-class TPage : public TSizeableForm {
+class TPage : public TSizeableForm, private notarel::ui::TWindowTarget {
  public:
   // `caption` is the page's list entry; the design size is the page's client
   // area in design pixels, to which the anchors of its controls refer.
@@ -157,8 +159,10 @@ class TPage : public TSizeableForm {
     RECT Design;
     unsigned Anchors;
   };
-  static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  // The window router's calls: the handle is kept from WM_NCCREATE to WM_NCDESTROY.
+  void WindowAttached(HWND wnd) override { FHandle = wnd; }
+  LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
+  void WindowDestroyed(HWND) override { FHandle = nullptr; }
   void Layout();
 
   std::wstring FCaption;

@@ -2,7 +2,7 @@
 // acceptance cycle and adds up the accepted sum.
 #include <windows.h>
 
-#include "accept_logic.h"
+#include "page_accept_logic.h"
 #include "memo.h"
 #include "page_classes.h"
 #include "win_ui.h"

@@ -2,7 +2,7 @@
 // into a memo, port opening and closing, and a status poll loop.
 #include <windows.h>
 
-#include "command_logic.h"
+#include "page_command_logic.h"
 #include "memo.h"
 #include "page_classes.h"
 #include "win_ui.h"

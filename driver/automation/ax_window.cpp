@@ -86,7 +86,7 @@ HWND TAxCtrl::Create(HWND parent, const RECT& rect) {
     // moves as well as on size changes. No background brush: the window is opaque.
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &TAxCtrl::WindowProc;
+    wc.lpfnWndProc = &notarel::ui::RoutedWindowProc;
     wc.hInstance = module;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = kClassName;
@@ -95,7 +95,7 @@ HWND TAxCtrl::Create(HWND parent, const RECT& rect) {
   Destroy();
   CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                   rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                  nullptr, module, this);
+                  nullptr, module, notarel::ui::RouteTo(this));
   return FHandle;
 }
 
@@ -127,23 +127,7 @@ void TAxCtrl::DrawBitmap(HDC dc, const RECT& inner) const {
   DeleteDC(source);
 }
 
-LRESULT CALLBACK TAxCtrl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<TAxCtrl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->FHandle = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TAxCtrl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->FHandle = nullptr;
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT TAxCtrl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TAxCtrl::WindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // opaque: WM_PAINT covers every pixel

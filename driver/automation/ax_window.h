@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "window_router.h"
+
 // Left (or top) edge that centres a picture of `pictureSize` in the span that
 // starts at `innerStart` and is `innerSize` long: start + size/2 - picture/2,
 // computed with fractions and rounded to the nearest integer, halves to even.
@@ -14,7 +16,7 @@ int CentredOrigin(int innerStart, int innerSize, int pictureSize);
 // into); its resources hold the control's picture.
 HINSTANCE ControlModule();
 
-class TAxCtrl {
+class TAxCtrl : private notarel::ui::TWindowTarget {
 public:
   static constexpr int kDefaultWidth = 40;
   static constexpr int kDefaultHeight = 40;
@@ -48,8 +50,10 @@ public:
   void Paint(HDC dc, const RECT& rect) const;
 
 private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The window router's calls: the handle is kept from WM_NCCREATE to WM_NCDESTROY.
+  void WindowAttached(HWND window) override { FHandle = window; }
+  LRESULT WindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  void WindowDestroyed(HWND) override { FHandle = nullptr; }
   void OnPaint();
   void DrawBitmap(HDC dc, const RECT& inner) const;
 

@@ -2,12 +2,14 @@
 // that the control composes.
 //
 // TOleControlBase implements IOleObject, IOleControl, IOleInPlaceObject,
-// IOleInPlaceActiveObject, IViewObject, IViewObject2, IDataObject,
-// IPersistStreamInit, IPersistStorage, IPersistPropertyBag,
-// ISpecifyPropertyPages, IPerPropertyBrowsing, IQuickActivate and
-// IObjectSafety. It is not a COM object of its own: IUnknown calls on every
-// one of these interfaces (QueryInterface, AddRef, Release) are forwarded to
-// `outer`, so the control keeps one identity and one reference count. The
+// IOleInPlaceActiveObject, ISpecifyPropertyPages, IPerPropertyBrowsing,
+// IQuickActivate and IObjectSafety, and hands out the interfaces of its two
+// parts: TOleControlView (IViewObject, IViewObject2, IDataObject) and
+// TOleControlPersistence (IPersistStreamInit, IPersistStorage,
+// IPersistPropertyBag). None of them is a COM object of its own: IUnknown
+// calls on every one of these interfaces (QueryInterface, AddRef, Release)
+// are forwarded to `outer`, so the control keeps one identity and one
+// reference count. The
 // control answers its own interfaces first and passes every other IID to
 // QueryControlInterface.
 //
@@ -35,7 +37,10 @@
 #include <functional>
 #include <memory>
 
-class TAxCtrl;
+#include "ax_window.h"
+#include "com_ptr.h"
+#include "ole_control_persist.h"
+#include "ole_control_view.h"
 
 namespace notarel {
 
@@ -47,22 +52,12 @@ constexpr DWORD kControlMiscStatus = 0x20591;
 // The one property page of the control.
 extern const CLSID kPropertyPageClsid;
 
-// The properties that the property bag holds, in the order they are saved
-// and loaded.
-extern const wchar_t* const kPropertyBagNames[];
-extern const size_t kPropertyBagNameCount;
-
 }  // namespace notarel
 
 class TOleControlBase : public IOleObject,
                         public IOleControl,
                         public IOleInPlaceObject,
                         public IOleInPlaceActiveObject,
-                        public IViewObject2,
-                        public IDataObject,
-                        public IPersistStreamInit,
-                        public IPersistStorage,
-                        public IPersistPropertyBag,
                         public ISpecifyPropertyPages,
                         public IPerPropertyBrowsing,
                         public IQuickActivate,
@@ -135,53 +130,6 @@ public:
                                          BOOL frameWindow) override;
   HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override;
 
-  // IViewObject and IViewObject2
-  HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device,
-                                 HDC targetDc, HDC dc, LPCRECTL bounds, LPCRECTL metafileBounds,
-                                 BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR), ULONG_PTR contArg) override;
-  HRESULT STDMETHODCALLTYPE GetColorSet(DWORD aspect, LONG index, void* aspectInfo,
-                                        DVTARGETDEVICE* device, HDC targetDc,
-                                        LOGPALETTE** colors) override;
-  HRESULT STDMETHODCALLTYPE Freeze(DWORD aspect, LONG index, void* aspectInfo, DWORD* key) override;
-  HRESULT STDMETHODCALLTYPE Unfreeze(DWORD key) override;
-  HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
-  HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
-  HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device,
-                                      LPSIZEL size) override;
-
-  // IDataObject
-  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
-  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override;
-  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
-  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) override;
-  HRESULT STDMETHODCALLTYPE SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
-  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override;
-  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink,
-                                    DWORD* cookie) override;
-  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD cookie) override;
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** advises) override;
-
-  // IPersist (shared by the three persistence interfaces) and IsDirty
-  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
-  HRESULT STDMETHODCALLTYPE IsDirty() override;
-
-  // IPersistStreamInit; InitNew() is shared with IPersistPropertyBag.
-  HRESULT STDMETHODCALLTYPE Load(LPSTREAM stream) override;
-  HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clearDirty) override;
-  HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
-  HRESULT STDMETHODCALLTYPE InitNew() override;
-
-  // IPersistStorage
-  HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override;
-  HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override;
-  HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL sameAsLoad) override;
-  HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* storage) override;
-  HRESULT STDMETHODCALLTYPE HandsOffStorage() override;
-
-  // IPersistPropertyBag
-  HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override;
-  HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
-
   // ISpecifyPropertyPages
   HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
 
@@ -203,19 +151,24 @@ public:
   HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) override;
 
 private:
-  struct TState;
   HRESULT ActivateInPlace(bool uiActivate);
   HRESULT ActivateUi();
-  void DestroyControlWindow();
-  HRESULT SavePropertyBag(IPropertyBag* bag);
-  HRESULT LoadPropertyBag(IPropertyBag* bag, IErrorLog* log);
-  HRESULT WriteExtent(IStream* stream);
-  HRESULT ReadExtent(IStream* stream);
 
   IUnknown* FOuter;
-  IDispatch* FAutomation;
   CLSID FClsid;
   std::function<HRESULT()> FShowProperties;
-  std::unique_ptr<TAxCtrl> FWindow;
-  std::unique_ptr<TState> FState;
+  TAxCtrl FWindow;
+  TPersistentState FSaved;
+  TOleControlView FView;
+  TOleControlPersistence FPersistence;
+
+  notarel::TComPtr<IOleClientSite> FSite;
+  notarel::TComPtr<IOleInPlaceSite> FInPlaceSite;
+  notarel::TComPtr<IOleInPlaceFrame> FFrame;
+  notarel::TComPtr<IOleInPlaceUIWindow> FUiWindow;
+  notarel::TComPtr<IOleAdviseHolder> FOleAdvise;
+  bool FInPlaceActive = false;
+  bool FUiActive = false;
+  DWORD FSafetyOptions = 0;
+  LONG FEventFreezes = 0;
 };

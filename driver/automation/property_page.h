@@ -10,6 +10,7 @@
 
 #include "Notarel_h.h"
 #include "com_ptr.h"
+#include "window_router.h"
 
 namespace notarel {
 
@@ -41,7 +42,7 @@ enum TPageControlId : int {
   idBvlParamsRight,
 };
 
-class TfmPage : public IPropertyPage {
+class TfmPage : public IPropertyPage, private ui::TWindowTarget {
  public:
   TfmPage();
   TfmPage(const TfmPage&) = delete;
@@ -88,8 +89,14 @@ class TfmPage : public IPropertyPage {
   // Deleted only by Release, through its own type.
   virtual ~TfmPage();
 
-  // The page window (property_page_window.cpp).
-  static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The page window. The window router's calls keep FWindow from WM_NCCREATE
+  // to WM_NCDESTROY; the window may be destroyed with its parent, before the
+  // frame deactivates the page.
+  void WindowAttached(HWND wnd) override { FWindow = wnd; }
+  LRESULT WindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) override {
+    return HandleMessage(msg, wParam, lParam);
+  }
+  void WindowDestroyed(HWND) override { FWindow = nullptr; }
   static LRESULT CALLBACK FrameSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR id, DWORD_PTR data);
   bool CreatePageWindow(HWND parent, const RECT& rect);

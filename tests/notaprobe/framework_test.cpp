@@ -156,3 +156,14 @@ TEST_F(NotaprobeFramework, AnchoredControlsFollowThePagesSize) {
   GetWindowRect(page_.Handle(), &page);
   EXPECT_EQ(first.left - page.left, notarel::ui::Scale(8));
 }
+
+// The main window destroys the pages' windows with its own; a page must not
+// keep the handle of a window that is gone (the system may give it to another).
+TEST_F(NotaprobeFramework, PageForgetsItsWindowWhenTheHostDestroysIt) {
+  HWND pageWindow = page_.Handle();
+  ASSERT_TRUE(IsWindow(pageWindow));
+  DestroyWindow(host_);
+  host_ = nullptr;
+  EXPECT_FALSE(IsWindow(pageWindow));
+  EXPECT_EQ(page_.Handle(), nullptr);
+}

@@ -6,8 +6,8 @@
 #include <atomic>
 #include <regex>
 
-#include "accept_logic.h"
-#include "command_logic.h"
+#include "page_accept_logic.h"
+#include "page_command_logic.h"
 #include "emulator_peer.h"
 #include "notaprobe_app.h"
 #include "notarel2.h"

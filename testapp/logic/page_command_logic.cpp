@@ -1,5 +1,5 @@
 // TCommandLogic: the command page's status lines.
-#include "command_logic.h"
+#include "page_command_logic.h"
 
 #include "win_ui.h"
 

@@ -181,7 +181,7 @@ INT_PTR TfmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_DESTROY:
-      SetWindowLongPtrW(FHandle, DWLP_USER, 0);
+      ui::DetachWindow(FHandle);
       FHandle = nullptr;
       return TRUE;
     default:

@@ -1,5 +1,5 @@
 // TAcceptLogic: the accept page's acceptance cycle on the control.
-#include "accept_logic.h"
+#include "page_accept_logic.h"
 
 #include "win_ui.h"
 

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "window_router.h"
+
 namespace notarel::ui {
 
 // Design pixels (96 dpi) to device pixels at the system's DPI.
@@ -36,8 +38,9 @@ HINSTANCE OwnModule();
 
 // A window of the system's dialog class made from an empty template (modal
 // frame, caption, system menu); the form creates its components when the
-// dialog is initialised and handles its messages.
-class TDialogForm {
+// dialog is initialised and handles its messages, which reach it through the
+// window router.
+class TDialogForm : private TWindowTarget {
  public:
   virtual ~TDialogForm() = default;
 
@@ -50,7 +53,9 @@ class TDialogForm {
   HWND FHandle = nullptr;
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void WindowAttached(HWND wnd) override { FHandle = wnd; }
+  LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void WindowDestroyed(HWND) override { FHandle = nullptr; }
 };
 
 // Handles every pending message, with the keyboard navigation of the

@@ -45,20 +45,16 @@ bool TDialogForm::CreateDialogWindow() {
   tpl.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
   std::memcpy(buffer, &tpl, sizeof(tpl));
   CreateDialogIndirectParamW(OwnModule(), reinterpret_cast<DLGTEMPLATE*>(buffer), nullptr,
-                             DialogProc, reinterpret_cast<LPARAM>(this));
+                             RoutedDialogProc, reinterpret_cast<LPARAM>(RouteTo(this)));
   return FHandle != nullptr;
 }
 
-INT_PTR CALLBACK TDialogForm::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TDialogForm::WindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<TDialogForm*>(lParam);
-    SetWindowLongPtrW(wnd, DWLP_USER, lParam);
-    self->FHandle = wnd;
-    self->CreateComponents();
+    CreateComponents();
     return FALSE;
   }
-  auto* self = reinterpret_cast<TDialogForm*>(GetWindowLongPtrW(wnd, DWLP_USER));
-  return self ? self->HandleMessage(msg, wParam, lParam) : FALSE;
+  return HandleMessage(msg, wParam, lParam);
 }
 
 int Scale(int px) { return MulDiv(px, ScreenDpi(), 96); }

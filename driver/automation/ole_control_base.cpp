@@ -4,6 +4,7 @@
 #include "ole_control_base.h"
 
 #include "ax_window.h"
+#include "member_signatures.h"
 #include "ole_control_state.h"
 
 #include <utility>
@@ -15,14 +16,7 @@ const CLSID kPropertyPageClsid = {
     0xE27B2F22, 0x5587, 0x46AA, {0xAA, 0xD5, 0xC1, 0x7C, 0xB3, 0xB0, 0xBE, 0xE6}};
 
 // Every read/write property of the control's interface, in vtable order.
-const wchar_t* const kPropertyBagNames[] = {
-    L"PortNumber",     L"Denomination1",    L"Denomination2",  L"Denomination3",
-    L"Denomination4",  L"Denomination5",    L"Denomination6",  L"Denomination7",
-    L"Denomination8",  L"InhibitStatus",    L"DirectionValue", L"OptionalSettings",
-    L"BaudRate",       L"PollingInterval",  L"ErrorTimeout",   L"BillEnabled",
-    L"ParentWnd",      L"BillCode",         L"BillSumm",       L"CountryCode",
-    L"CountryIndex",   L"CurrencyIndex",    L"CurrencyName",   L"FileName",
-};
+const wchar_t* const kPropertyBagNames[] = {NOTAREL_READ_WRITE_PROPERTY_NAMES};
 const size_t kPropertyBagNameCount = sizeof kPropertyBagNames / sizeof kPropertyBagNames[0];
 
 SIZEL DefaultControlExtent() {

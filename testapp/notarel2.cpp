@@ -6,6 +6,7 @@
 #include <oleauto.h>
 #include <olectl.h>
 
+#include "automation_classes.h"
 #include "event_sink.h"
 
 TNotarel2::TNotarel2() {
@@ -13,7 +14,7 @@ TNotarel2::TNotarel2() {
                                 reinterpret_cast<void**>(&FIntf));
   if (FAILED(hr) || !FIntf) {
     FIntf = nullptr;
-    throw TOleError::FromResult(FAILED(hr) ? hr : E_NOINTERFACE, L"RUDLib.Notarel2");
+    throw TOleError::FromResult(FAILED(hr) ? hr : E_NOINTERFACE, L"" NOTAREL2_PROGID);
   }
   hr = FIntf->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&FDispatch));
   if (FAILED(hr)) {

@@ -4,6 +4,7 @@
 #include "module.h"
 
 #include "Notarel_h.h"
+#include "automation_classes.h"
 #include "ax_window.h"
 #include "class_factory.h"
 #include "ole_control_base.h"
@@ -16,8 +17,8 @@ HMODULE gModule = nullptr;
 }  // namespace
 
 const TControlClass kControlClasses[] = {
-    {&CLSID_Notarel, L"RUDLib.Notarel", L"Notarel: Драйвер купюроприемника"},
-    {&CLSID_Notarel2, L"RUDLib.Notarel2", L"Notarel: Драйвер купюроприемника 2"},
+    {&CLSID_Notarel, L"" NOTAREL_PROGID, L"" NOTAREL_CLASS_HELP},
+    {&CLSID_Notarel2, L"" NOTAREL2_PROGID, L"" NOTAREL2_CLASS_HELP},
 };
 const std::size_t kControlClassCount = sizeof(kControlClasses) / sizeof(kControlClasses[0]);
 

@@ -4,18 +4,12 @@
 
 #include "ax_window.h"
 #include "com_ptr.h"
+#include "member_signatures.h"
 
 namespace notarel {
 
 // Every read/write property of the control's interface, in vtable order.
-const wchar_t* const kPropertyBagNames[] = {
-    L"PortNumber",     L"Denomination1",    L"Denomination2",  L"Denomination3",
-    L"Denomination4",  L"Denomination5",    L"Denomination6",  L"Denomination7",
-    L"Denomination8",  L"InhibitStatus",    L"DirectionValue", L"OptionalSettings",
-    L"BaudRate",       L"PollingInterval",  L"ErrorTimeout",   L"BillEnabled",
-    L"ParentWnd",      L"BillCode",         L"BillSumm",       L"CountryCode",
-    L"CountryIndex",   L"CurrencyIndex",    L"CurrencyName",   L"FileName",
-};
+const wchar_t* const kPropertyBagNames[] = {NOTAREL_READ_WRITE_PROPERTY_NAMES};
 const size_t kPropertyBagNameCount = sizeof kPropertyBagNames / sizeof kPropertyBagNames[0];
 
 SIZEL DefaultControlExtent() {

@@ -4,11 +4,13 @@
 // a baud rate.
 #include <windows.h>
 
+#include "automation_members.h"
+
 namespace notarel {
 
 // Highest port number the lists offer: the control stores only ports 1 to 32,
 // so a list never offers a port the control would silently refuse.
-constexpr int kMaxListedPort = 32;
+constexpr int kMaxListedPort = members::kLastPort;
 
 // Clears the combo box, then adds "COM 1" to "COM 32"; each item carries its
 // port number as item data.

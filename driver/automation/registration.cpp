@@ -9,12 +9,11 @@
 #include "Notarel_h.h"
 #include "com_ptr.h"
 #include "module.h"
+#include "ole_control_base.h"
 
 namespace notarel {
 namespace {
 
-// The control's property page class.
-const wchar_t kPropertyPageKey[] = L"CLSID\\{E27B2F22-5587-46AA-AAD5-C17CB3B0BEE6}";
 const wchar_t kPropertyPageName[] = L"TfmPage property page";
 // Both control classes: invisible at run time, recompose on resize, can't
 // link inside, inside-out, activate when visible, set client site first.
@@ -40,6 +39,9 @@ std::wstring GuidText(REFGUID guid) {
   StringFromGUID2(guid, text, 40);
   return text;
 }
+
+// The control's property page class.
+std::wstring PropertyPageKey() { return L"CLSID\\" + GuidText(kPropertyPageClsid); }
 
 // The module's path; in its short form when it holds a blank, since the
 // command line of some hosts is split at blanks.
@@ -110,8 +112,8 @@ STDAPI DllRegisterServer() {
     const HRESULT hr = RegisterControlClass(kControlClasses[i], module);
     if (FAILED(hr)) return hr;
   }
-  HRESULT hr = SetKey(kPropertyPageKey, kPropertyPageName);
-  if (SUCCEEDED(hr)) hr = SetKey(std::wstring(kPropertyPageKey) + L"\\InprocServer32", module);
+  HRESULT hr = SetKey(PropertyPageKey(), kPropertyPageName);
+  if (SUCCEEDED(hr)) hr = SetKey(PropertyPageKey() + L"\\InprocServer32", module);
   if (SUCCEEDED(hr)) hr = RegisterTypeLibrary();
   return hr;
 }
@@ -122,7 +124,7 @@ STDAPI DllUnregisterServer() {
     DeleteTree(L"CLSID\\" + GuidText(*kControlClasses[i].clsid));
     DeleteTree(kControlClasses[i].progId);
   }
-  DeleteTree(kPropertyPageKey);
+  DeleteTree(PropertyPageKey());
   // The type library's own keys; Windows keeps one registration per
   // platform, which is the one of this module's bitness.
   const SYSKIND platform = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;

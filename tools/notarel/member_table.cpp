@@ -1,9 +1,12 @@
 #include "member_table.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+#include <sstream>
 
+#include "automation_members.h"
 #include "cp1251.h"
 
 namespace notarel::cli {
@@ -12,160 +15,124 @@ namespace {
 using Getter = std::function<Value(TDriver&)>;
 using Setter = std::function<void(TDriver&, const Value&)>;
 
-std::int64_t AsInt(const Value& v) { return std::get<std::int64_t>(v); }
-bool AsBool(const Value& v) { return std::get<bool>(v); }
-// Truncates like a 32-bit integer assigned to a narrower field.
-template <class T>
-T LowBits(const Value& v) {
-  return static_cast<T>(static_cast<std::uint32_t>(AsInt(v)));
+using members::TType;
+
+// The value the control's conversions hand to the driver for a written value.
+template <TType T>
+auto Written(const Value& v) {
+  if constexpr (T == TType::Bool) {
+    return std::get<bool>(v);
+  } else if constexpr (T == TType::Text || T == TType::Path) {
+    return std::get<std::string>(v);
+  } else {
+    return members::FromLong<T>(static_cast<std::int32_t>(std::get<std::int64_t>(v)));
+  }
 }
 
-Member Method(const char* name, std::function<bool(TDriver&)> call,
-              std::vector<std::string> fills = {}) {
+template <TType T, class Read>
+Value AsValue(Read read) {
+  if constexpr (T == TType::Bool || T == TType::Text || T == TType::Path) {
+    return read;
+  } else {
+    return std::int64_t{read};
+  }
+}
+
+constexpr ValueType TypeOf(TType type) {
+  switch (type) {
+    case TType::Bool:
+    case TType::Void:
+      return ValueType::Bool;
+    case TType::Text:
+    case TType::Path:
+      return ValueType::Text;
+    default:
+      return ValueType::Int;
+  }
+}
+
+std::vector<std::string> Words(const char* text) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+struct TListed {
+  int listed;
+  Member member;
+};
+
+// A method's success flag: the driver's own, or true for one that has none.
+template <TType T, class Call>
+bool Succeeded(Call call) {
+  if constexpr (T == TType::Bool) {
+    return call();
+  } else {
+    call();
+    return true;
+  }
+}
+
+// Whether a written value reaches the driver: a refused port number does not.
+template <TType T>
+bool ReachesDriver(const Value& v) {
+  if constexpr (T == TType::Bool || T == TType::Text || T == TType::Path) {
+    return true;
+  } else {
+    return members::Accepts<T>(static_cast<std::int32_t>(std::get<std::int64_t>(v)));
+  }
+}
+
+void AddMethod(std::vector<TListed>& t, int listed, const char* name, std::function<bool(TDriver&)> call,
+               const char* fills) {
   Member m;
   m.name = name;
   m.call = std::move(call);
-  m.fills = std::move(fills);
-  return m;
+  m.fills = Words(fills);
+  t.push_back({listed, std::move(m)});
 }
 
-Member Property(const char* name, ValueType type, Getter get, Setter set = nullptr) {
+void AddProperty(std::vector<TListed>& t, int listed, const char* name, TType type, Getter get,
+                 Setter set = nullptr) {
   Member m;
   m.name = name;
-  m.type = type;
+  m.type = TypeOf(type);
   m.get = std::move(get);
   m.set = std::move(set);
-  return m;
+  t.push_back({listed, std::move(m)});
 }
 
-void AddDeviceMembers(std::vector<Member>& t) {
-  const std::vector<std::string> status = {"StatusCode",   "StatusDescription",
-                                           "Denomination", "RejectionCode",
-                                           "RejectionDescription", "FailureCode",
-                                           "FailureDescription"};
-  std::vector<std::string> flags;
-  for (int i = 1; i <= 8; ++i) flags.push_back("Denomination" + std::to_string(i));
-  t.push_back(Method("ReadStatus", &TDriver::ReadStatus, status));
-  t.push_back(Method("OpenPort", &TDriver::OpenPort, {"PortOpened"}));
-  t.push_back(Method("ClosePort", &TDriver::ClosePort, {"PortOpened"}));
-  t.push_back(Method("Reset", &TDriver::Reset));
-  t.push_back(Method("Stack1", &TDriver::Stack1));
-  t.push_back(Method("Stack2", &TDriver::Stack2));
-  t.push_back(Method("Return", &TDriver::Return));
-  t.push_back(Method("Hold", &TDriver::Hold));
-  t.push_back(Method("Wait", &TDriver::Wait));
-  t.push_back(Method("Ack", &TDriver::Ack));
-  t.push_back(Method("WriteEnabledDenominations", &TDriver::WriteEnabledDenominations, flags));
-  t.push_back(Method("ReadEnabledDenominations", &TDriver::ReadEnabledDenominations, flags));
-  t.push_back(Method("WriteValidatedDenominations", &TDriver::WriteValidatedDenominations, flags));
-  t.push_back(Method("ReadValidatedDenominations", &TDriver::ReadValidatedDenominations, flags));
-  t.push_back(Method("WriteInhibitStatus", &TDriver::WriteInhibitStatus, {"InhibitStatus"}));
-  t.push_back(Method("ReadInhibitStatus", &TDriver::ReadInhibitStatus, {"InhibitStatus"}));
-  t.push_back(Method("WriteDirection", &TDriver::WriteDirection, {"DirectionValue"}));
-  t.push_back(Method("ReadDirection", &TDriver::ReadDirection, {"DirectionValue"}));
-  t.push_back(Method("WriteOptionalSettings", &TDriver::WriteOptionalSettings, {"OptionalSettings"}));
-  t.push_back(Method("ReadOptionalSettings", &TDriver::ReadOptionalSettings, {"OptionalSettings"}));
-  t.push_back(Method("ReadModelID", &TDriver::ReadModelID, {"ModelID", "DeviceCountryCode"}));
-  t.push_back(Method("ReadBootVersion", &TDriver::ReadBootVersion, {"BootVersion"}));
-  t.push_back(Method("FindDevice", &TDriver::FindDevice, {"PortNumber", "ModelID"}));
-}
+// The driver-side members of the member table; the control's own members
+// (windows, the file version) have nothing to do here.
+#define NOTAREL_CLI_METHOD_(iface, name, dispid, type, side, listed, help, call, fills) \
+  NOTAREL_CLI_METHOD_##side(name, type, listed, call, fills)
+#define NOTAREL_CLI_METHOD_Control(...)
+#define NOTAREL_CLI_METHOD_Driver(name, type, listed, call, fills) \
+  AddMethod(t, listed, #name, [](TDriver& d) { return Succeeded<TType::type>([&] { return call; }); }, fills);
+#define NOTAREL_CLI_GETTER_(iface, name, dispid, type, side, listed, help, read) \
+  NOTAREL_CLI_GETTER_##side(name, type, listed, read)
+#define NOTAREL_CLI_GETTER_Control(...)
+#define NOTAREL_CLI_GETTER_Driver(name, type, listed, read) \
+  AddProperty(t, listed, #name, TType::type, [](TDriver& d) { return AsValue<TType::type>(read); });
+#define NOTAREL_CLI_PROPERTY_(iface, name, dispid, type, side, listed, help, read, write) \
+  NOTAREL_CLI_PROPERTY_##side(name, type, listed, read, write)
+#define NOTAREL_CLI_PROPERTY_Control(...)
+#define NOTAREL_CLI_PROPERTY_Driver(name, type, listed, read, write)                                  \
+  AddProperty(t, listed, #name, TType::type, [](TDriver& d) { return AsValue<TType::type>(read); }, \
+              [](TDriver& d, const Value& value) {                                                     \
+                if (!ReachesDriver<TType::type>(value)) return;                                        \
+                auto v = Written<TType::type>(value);                                                  \
+                write;                                                                                 \
+              });
 
-void AddResultAndPortMembers(std::vector<Member>& t) {
-  using VT = ValueType;
-  t.push_back(Property("ResultCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.ResultCode()}; }));
-  t.push_back(Property("ResultDescription", VT::Text, [](TDriver& d) -> Value { return d.ResultDescription(); }));
-  t.push_back(Property("PortNumber", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.PortNumber()}; },
-                       [](TDriver& d, const Value& v) {
-                         // Numbers outside the ports the control can name are ignored.
-                         if (AsInt(v) >= 1 && AsInt(v) <= 32) d.SetPortNumber(static_cast<std::int32_t>(AsInt(v)));
-                       }));
-  t.push_back(Property("BaudRate", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.BaudRate()}; },
-                       [](TDriver& d, const Value& v) { d.SetBaudRate(LowBits<std::int32_t>(v)); }));
-  t.push_back(Property("PortOpened", VT::Bool, [](TDriver& d) -> Value { return d.PortOpened(); }));
-  t.push_back(Property("Input", VT::Text, [](TDriver& d) -> Value { return d.Input(); }));
-  t.push_back(Property("Output", VT::Text, [](TDriver& d) -> Value { return d.Output(); }));
-  t.push_back(Property("ExecTime", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.ExecTime()}; }));
-}
-
-void AddStatusMembers(std::vector<Member>& t) {
-  using VT = ValueType;
-  t.push_back(Property("StatusCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.StatusCode()}; }));
-  t.push_back(Property("StatusDescription", VT::Text, [](TDriver& d) -> Value { return d.StatusDescription(); }));
-  t.push_back(Property("Denomination", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.DenominationCode()}; }));
-  t.push_back(Property("RejectionCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.RejectionCode()}; }));
-  t.push_back(Property("RejectionDescription", VT::Text, [](TDriver& d) -> Value { return d.RejectionDescription(); }));
-  t.push_back(Property("FailureCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.FailureCode()}; }));
-  t.push_back(Property("FailureDescription", VT::Text, [](TDriver& d) -> Value { return d.FailureDescription(); }));
-}
-
-void AddSettingMembers(std::vector<Member>& t) {
-  using VT = ValueType;
-  for (int i = 1; i <= 8; ++i) {
-    t.push_back(Property(("Denomination" + std::to_string(i)).c_str(), VT::Bool,
-                         [i](TDriver& d) -> Value { return d.Denomination(i); },
-                         [i](TDriver& d, const Value& v) { d.SetDenomination(i, AsBool(v)); }));
-  }
-  t.push_back(Property("InhibitStatus", VT::Bool, [](TDriver& d) -> Value { return d.InhibitStatus(); },
-                       [](TDriver& d, const Value& v) { d.SetInhibitStatus(AsBool(v)); }));
-  t.push_back(Property("DirectionValue", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.DirectionValue()}; },
-                       [](TDriver& d, const Value& v) { d.SetDirectionValue(LowBits<std::uint8_t>(v)); }));
-  t.push_back(Property("OptionalSettings", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.OptionalSettings()}; },
-                       [](TDriver& d, const Value& v) { d.SetOptionalSettings(LowBits<std::uint16_t>(v)); }));
-  t.push_back(Property("ModelID", VT::Text, [](TDriver& d) -> Value { return d.ModelID(); }));
-  t.push_back(Property("BootVersion", VT::Text, [](TDriver& d) -> Value { return d.BootVersion(); }));
-  t.push_back(Property("DeviceCountryCode", VT::Text, [](TDriver& d) -> Value { return d.DeviceCountryCode(); }));
-}
-
-void AddCountryAndSettingsMembers(std::vector<Member>& t) {
-  using VT = ValueType;
-  t.push_back(Method("SetDefaults", [](TDriver& d) { d.SetDefaults(); return true; }, {"PortNumber", "BaudRate", "CountryCount"}));
-  t.push_back(Method("LoadParams", &TDriver::LoadParams, {"PortNumber", "BaudRate", "CountryCount", "CurrentCountryCode"}));
-  t.push_back(Method("SaveParams", &TDriver::SaveParams, {"FileName"}));
-  t.push_back(Method("CountryByCode", &TDriver::CountryByCode, {"CurrentCountryCode"}));
-  t.push_back(Method("CountryByCurrencyName", &TDriver::CountryByCurrencyName, {"CurrentCountryCode"}));
-  t.push_back(Method("CountryByIndex", &TDriver::CountryByIndex, {"CurrentCountryCode"}));
-  t.push_back(Method("GetBillSumm", &TDriver::GetBillSumm, {"BillCode", "BillSumm"}));
-  t.push_back(Method("GetCountryParams", &TDriver::GetCountryParams, {"CountryName", "CountryCode", "CurrencyName"}));
-  t.push_back(Property("FileName", VT::Text, [](TDriver& d) -> Value { return d.FileName(); },
-                       [](TDriver& d, const Value& v) { d.SetFileName(std::get<std::string>(v)); }));
-  t.push_back(Property("BillCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.BillCode()}; },
-                       [](TDriver& d, const Value& v) { d.SetBillCode(LowBits<std::int32_t>(v)); }));
-  t.push_back(Property("BillSumm", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.BillSumm()}; },
-                       [](TDriver& d, const Value& v) { d.SetBillSumm(LowBits<std::int32_t>(v)); }));
-  t.push_back(Property("CountryCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CountryCode()}; },
-                       [](TDriver& d, const Value& v) { d.SetCountryCode(LowBits<std::int32_t>(v)); }));
-  t.push_back(Property("CountryCount", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CountryCount()}; }));
-  t.push_back(Property("CountryIndex", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CountryIndex()}; },
-                       [](TDriver& d, const Value& v) { d.SetCountryIndex(LowBits<std::int32_t>(v)); }));
-  t.push_back(Property("CountryName", VT::Text, [](TDriver& d) -> Value { return d.CountryName(); }));
-  t.push_back(Property("CurrencyIndex", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CurrencyIndex()}; },
-                       [](TDriver& d, const Value& v) { d.SetCurrencyIndex(LowBits<std::int32_t>(v)); }));
-  t.push_back(Property("CurrencyName", VT::Text, [](TDriver& d) -> Value { return d.CurrencyName(); },
-                       [](TDriver& d, const Value& v) { d.SetCurrencyName(std::get<std::string>(v)); }));
-  t.push_back(Property("CurrentCountryCode", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.CurrentCountryCode()}; }));
-}
-
-void AddPollingMembers(std::vector<Member>& t) {
-  using VT = ValueType;
-  t.push_back(Method("StartPolling", &TDriver::StartPolling, {"PollingStarted"}));
-  t.push_back(Method("StopPolling", &TDriver::StopPolling, {"PollingStarted"}));
-  t.push_back(Property("PollingStarted", VT::Bool, [](TDriver& d) -> Value { return d.PollingStarted(); }));
-  t.push_back(Property("PollingInterval", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.PollingInterval()}; },
-                       [](TDriver& d, const Value& v) { d.SetPollingInterval(LowBits<std::uint32_t>(v)); }));
-  t.push_back(Property("ErrorTimeout", VT::Int, [](TDriver& d) -> Value { return std::int64_t{d.ErrorTimeout()}; },
-                       [](TDriver& d, const Value& v) { d.SetErrorTimeout(LowBits<std::uint32_t>(v)); }));
-  t.push_back(Property("BillEnabled", VT::Bool, [](TDriver& d) -> Value { return d.BillEnabled(); },
-                       [](TDriver& d, const Value& v) { d.SetBillEnabled(AsBool(v)); }));
-}
-
+// In the order the tool lists them.
 std::vector<Member> BuildTable() {
+  std::vector<TListed> t;
+  NOTAREL_AUTOMATION_MEMBERS(NOTAREL_CLI_METHOD_, NOTAREL_CLI_GETTER_, NOTAREL_CLI_PROPERTY_)
+  std::sort(t.begin(), t.end(), [](const TListed& a, const TListed& b) { return a.listed < b.listed; });
   std::vector<Member> table;
-  AddResultAndPortMembers(table);
-  AddDeviceMembers(table);
-  AddStatusMembers(table);
-  AddSettingMembers(table);
-  AddCountryAndSettingsMembers(table);
-  AddPollingMembers(table);
+  for (TListed& entry : t) table.push_back(std::move(entry.member));
   return table;
 }
 

@@ -52,7 +52,8 @@ bool TComm::OpenPort() {
   SystemError error = 0;
   const PortHandle handle = backend_->Open(PortName(), error);
   if (handle == kInvalidPort) {
-    SetResult(kResultPortOpenError, ResultMessage(kResultPortOpenError) + backend_->ErrorText(error));
+    SetResult(kResultPortOpenError,
+              ResultMessage(kResultPortOpenError) + backend_->ErrorText(error));
     return false;
   }
   handle_.store(handle);

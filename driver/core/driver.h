@@ -5,11 +5,11 @@
 // serial port, the exchange and the result of the last operation), the poller
 // (the background loop) and the bill tables with the settings file. The driver
 // itself keeps every value read back from the device, setting it from what the
-// link returns while it holds DriverLock. Every device
-// operation holds DriverLock from the request to the end of the decoding, so
-// the client thread and the polling thread never interleave on the wire. The
-// fields below may be read from any thread at any time; they always describe
-// the most recent exchange of either thread.
+// link returns while it holds DriverLock. Every device operation holds
+// DriverLock from the request to the end of the decoding, so the client thread
+// and the polling thread never interleave on the wire. The fields below may be
+// read from any thread at any time; they always describe the most recent
+// exchange of either thread.
 #include <atomic>
 #include <cstdint>
 #include <exception>

@@ -38,7 +38,18 @@ void TMemorySerial::FailWrites(SystemError error) {
 
 std::vector<Bytes> TMemorySerial::Written() const {
   std::lock_guard<std::mutex> hold(lock_);
-  return written_;
+  return std::vector<Bytes>(written_.begin(), written_.end());
+}
+
+void TMemorySerial::KeepLastWrites(std::size_t limit) {
+  std::lock_guard<std::mutex> hold(lock_);
+  writeLimit_ = limit;
+  while (written_.size() > writeLimit_) written_.pop_front();
+}
+
+std::uint64_t TMemorySerial::WriteCount() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return writeCount_;
 }
 
 void TMemorySerial::ClearWritten() {
@@ -133,6 +144,8 @@ bool TMemorySerial::Write(PortHandle handle, const std::uint8_t* data, std::size
   }
   const Bytes bytes(data, data + size);
   written_.push_back(bytes);
+  if (written_.size() > writeLimit_) written_.pop_front();
+  ++writeCount_;
   written = size;
   TReply reply;
   if (!scripted_.empty()) {

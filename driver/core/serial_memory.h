@@ -47,9 +47,12 @@ class TMemorySerial final : public TSerialBackend {
   void FailOpen(SystemError error);
   void FailWrites(SystemError error);
 
-  // What the driver did.
+  // What the driver did: the writes kept (all of them, or the last `limit`
+  // ones for a long run) and the count of every write ever made.
   std::vector<Bytes> Written() const;
   void ClearWritten();
+  void KeepLastWrites(std::size_t limit);
+  std::uint64_t WriteCount() const;
   bool IsOpen() const;
   std::string OpenedName() const;  // the name of the last opening
   int OpenCount() const;
@@ -79,7 +82,9 @@ class TMemorySerial final : public TSerialBackend {
   std::deque<TReply> scripted_;
   TResponder responder_;
   std::deque<TPiece> line_;
-  std::vector<Bytes> written_;
+  std::deque<Bytes> written_;
+  std::size_t writeLimit_ = static_cast<std::size_t>(-1);
+  std::uint64_t writeCount_ = 0;
   bool open_ = false;
   std::string openedName_;
   int openCount_ = 0;

@@ -303,6 +303,12 @@ TEST(MemorySerial, LineScriptReachesTheExchangeAsAPortWould) {
   line->Inject({TMemorySerial::Data({0x33, 0x34})});  // stale bytes: purged before the request
   ASSERT_TRUE(driver.ReadStatus());
   EXPECT_EQ(line->Pending(), 0u);
+
+  // A long run keeps only the last writes, and counts them all.
+  line->KeepLastWrites(1);
+  EXPECT_TRUE(driver.Ack());
+  EXPECT_EQ(line->Written(), std::vector<Bytes>{BuildFrame({0x50})});
+  EXPECT_EQ(line->WriteCount(), 4u);
   ASSERT_TRUE(driver.ClosePort());
   EXPECT_FALSE(line->IsOpen());
 }

@@ -7,7 +7,9 @@ namespace {
 constexpr std::uint32_t kQueueSize = 1024;
 }
 
-TComm::TComm() = default;
+TComm::TComm() : TComm(PlatformSerial()) {}
+
+TComm::TComm(std::shared_ptr<TSerialBackend> backend) : backend_(std::move(backend)) {}
 
 TComm::~TComm() { ClosePort(); }
 
@@ -28,7 +30,7 @@ void TComm::SetResult(std::int32_t code, std::string description) {
 }
 
 void TComm::SetSystemError(SystemError error) {
-  SetResult(kResultSystemError, serial::ErrorText(error));
+  SetResult(kResultSystemError, backend_->ErrorText(error));
 }
 
 bool TComm::HandleException(const std::exception& error) {
@@ -48,14 +50,15 @@ bool TComm::OpenPort() {
   ClearResult();
   if (PortOpened()) return true;
   SystemError error = 0;
-  const PortHandle handle = serial::Open(PortName(), error);
+  const PortHandle handle = backend_->Open(PortName(), error);
   if (handle == kInvalidPort) {
-    SetResult(kResultPortOpenError, ResultMessage(kResultPortOpenError) + serial::ErrorText(error));
+    SetResult(kResultPortOpenError,
+              ResultMessage(kResultPortOpenError) + backend_->ErrorText(error));
     return false;
   }
   handle_.store(handle);
   if (!ApplyTimeouts() || !ApplyCommState()) return false;
-  if (!serial::SetupQueues(handle, kQueueSize, kQueueSize, error)) {
+  if (!backend_->SetupQueues(handle, kQueueSize, kQueueSize, error)) {
     SetSystemError(error);
     return false;
   }
@@ -65,7 +68,7 @@ bool TComm::OpenPort() {
 bool TComm::ClosePort() {
   ClearResult();
   const PortHandle handle = handle_.exchange(kInvalidPort);
-  if (handle != kInvalidPort) serial::Close(handle);
+  if (handle != kInvalidPort) backend_->Close(handle);
   return true;
 }
 
@@ -74,7 +77,7 @@ bool TComm::EnsureOpen() { return PortOpened() || OpenPort(); }
 bool TComm::ApplyTimeouts() {
   if (!EnsureOpen()) return false;
   SystemError error = 0;
-  if (serial::SetTimeouts(handle_.load(), timeouts_, error)) return true;
+  if (backend_->SetTimeouts(handle_.load(), timeouts_, error)) return true;
   SetSystemError(error);
   return false;
 }
@@ -82,7 +85,7 @@ bool TComm::ApplyTimeouts() {
 bool TComm::ApplyCommState() {
   if (!PortOpened()) return true;
   SystemError error = 0;
-  if (serial::SetLineFormat(handle_.load(), baudRate_.load(), error)) return true;
+  if (backend_->SetLineFormat(handle_.load(), baudRate_.load(), error)) return true;
   SetSystemError(error);
   return false;
 }
@@ -95,7 +98,7 @@ void TComm::SetBaudRate(std::int32_t value) {
 bool TComm::Purge() {
   if (!EnsureOpen()) return false;
   SystemError error = 0;
-  if (serial::Purge(handle_.load(), error)) return true;
+  if (backend_->Purge(handle_.load(), error)) return true;
   SetSystemError(error);
   return false;
 }
@@ -104,7 +107,7 @@ bool TComm::WritePort(const Bytes& data) {
   if (!EnsureOpen()) return false;
   SystemError error = 0;
   std::size_t written = 0;
-  if (serial::Write(handle_.load(), data.data(), data.size(), written, error) &&
+  if (backend_->Write(handle_.load(), data.data(), data.size(), written, error) &&
       written == data.size()) {
     return true;
   }
@@ -115,7 +118,7 @@ bool TComm::WritePort(const Bytes& data) {
 bool TComm::ReadByte(std::uint8_t& value) {
   SystemError error = 0;
   std::size_t received = 0;
-  if (serial::Read(handle_.load(), &value, 1, received, error) && received == 1) return true;
+  if (backend_->Read(handle_.load(), &value, 1, received, error) && received == 1) return true;
   SetResult(kResultNoLink);
   return false;
 }
@@ -124,7 +127,7 @@ bool TComm::ReadBytes(std::size_t n, Bytes& data) {
   data.resize(n);
   SystemError error = 0;
   std::size_t received = 0;
-  if (!serial::Read(handle_.load(), data.data(), n, received, error)) {
+  if (!backend_->Read(handle_.load(), data.data(), n, received, error)) {
     data.clear();
     SetSystemError(error);
     return false;

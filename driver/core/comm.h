@@ -1,7 +1,8 @@
 #pragma once
 // TComm: the driver's serial port and the result of its last operation.
 //
-// Opens one RS-232 port by number (or by an explicit device path), configures
+// Opens one RS-232 port by number (or by an explicit device path) through its
+// serial backend (the machine's own ports unless another is given), configures
 // it for the acceptor and moves bytes with fixed time-outs. Every step records
 // its outcome in ResultCode/ResultDescription. Reads, writes and purges are
 // called by the frame exchange under the driver's lock; OpenPort, ClosePort and
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "frame_codec.h"
@@ -26,7 +28,9 @@ struct TResult {
 
 class TComm {
  public:
+  // The machine's serial ports.
   TComm();
+  explicit TComm(std::shared_ptr<TSerialBackend> backend);
   virtual ~TComm();  // closes the port
   TComm(const TComm&) = delete;
   TComm& operator=(const TComm&) = delete;
@@ -81,6 +85,7 @@ class TComm {
   bool ReadBytes(std::size_t n, Bytes& data);
 
  private:
+  const std::shared_ptr<TSerialBackend> backend_;
   std::atomic<PortHandle> handle_{kInvalidPort};
   std::atomic<std::int32_t> baudRate_{9600};
   std::atomic<std::int32_t> portNumber_{1};

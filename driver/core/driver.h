@@ -1,65 +1,86 @@
 #pragma once
 // TDriver: the driver core for one RUD-003 bill acceptor.
 //
-// Owns the serial link (as a TComm), the protocol exchanges, every value read
-// back from the device and the result of the last operation. Every device
-// operation holds DriverLock from the request to the end of the decoding, so
-// the client thread and the polling thread never interleave on the wire. The
-// fields below may be read from any thread at any time; they always describe
-// the most recent exchange of either thread.
+// A facade over three parts that each own their state: the device link (the
+// serial port, the exchange and the result of the last operation), the poller
+// (the background loop) and the bill tables with the settings file. The driver
+// itself keeps every value read back from the device, setting it from what the
+// link returns while it holds DriverLock. Every device operation holds
+// DriverLock from the request to the end of the decoding, so the client thread
+// and the polling thread never interleave on the wire. The fields below may be
+// read from any thread at any time; they always describe the most recent
+// exchange of either thread.
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <functional>
+#include <exception>
 #include <memory>
-#include <mutex>
 #include <string>
 
-#include "comm.h"
-#include "countries.h"
+#include "bill_tables.h"
+#include "device_link.h"
 #include "device_vocabulary.h"
 #include "frame_codec.h"
 #include "guarded.h"
+#include "poller.h"
 #include "recursive_lock.h"
+#include "serial_backend.h"
 
 namespace notarel {
 
 class TXmlParser;
-class TNotifyThread;
 
-// Handler slots of the polling thread, set by the driver's owner. They are
-// called on the polling thread without DriverLock held.
-// A bill in escrow: its value, and the answer (0 = return it, anything else = stack it).
-using TBillHandler = std::function<void(std::int32_t summ, std::int16_t& accept)>;
-// A failure or a rejection: code, extended code, description.
-using TCodeHandler =
-    std::function<void(std::int32_t code, std::int32_t extCode, const std::string& text)>;
-class TDriver;
-using TStackedHandler = std::function<void(TDriver& driver)>;
-// The owner's way for one of its threads to pass time while the driver waits
-// there for a polling loop to end: it returns within about `ms` milliseconds,
-// or earlier, and may meanwhile do work that a handler of that loop waits for
-// (on Windows: serve the messages sent to the thread's windows).
-using TLoopWait = std::function<void(std::uint32_t ms)>;
-
-class TDriver : public TComm {
+class TDriver : private TPollTarget {
  public:
+  // Over the machine's serial ports, or over another serial backend.
   TDriver();
+  explicit TDriver(std::shared_ptr<TSerialBackend> backend);
   // Tells the device to inhibit acceptance (opening the port if needed), then closes.
-  ~TDriver() override;
+  ~TDriver();
+  TDriver(const TDriver&) = delete;
+  TDriver& operator=(const TDriver&) = delete;
+
+  // The serial port (see TComm).
+  bool OpenPort() { return link_.OpenPort(); }
+  bool ClosePort() { return link_.ClosePort(); }
+  bool PortOpened() const { return link_.PortOpened(); }
+  std::int32_t BaudRate() const { return link_.BaudRate(); }
+  void SetBaudRate(std::int32_t value) { link_.SetBaudRate(value); }
+  std::int32_t PortNumber() const { return link_.PortNumber(); }
+  void SetPortNumber(std::int32_t value) { link_.SetPortNumber(value); }
+  std::string PortPath() const { return link_.PortPath(); }
+  void SetPortPath(std::string path) { link_.SetPortPath(std::move(path)); }
+  std::string PortName() const { return link_.PortName(); }
+  bool CheckBaudRate() { return link_.CheckBaudRate(); }
+  bool EnsureOpen() { return link_.EnsureOpen(); }
+  bool ApplyTimeouts() { return link_.ApplyTimeouts(); }
+  bool ApplyCommState() { return link_.ApplyCommState(); }
+  bool Purge() { return link_.Purge(); }
+  bool WritePort(const Bytes& data) { return link_.WritePort(data); }
+  bool ReadByte(std::uint8_t& value) { return link_.ReadByte(value); }
+  bool ReadBytes(std::size_t n, Bytes& data) { return link_.ReadBytes(n, data); }
+
+  // The result of the last operation.
+  std::int32_t ResultCode() const { return link_.ResultCode(); }
+  std::string ResultDescription() const { return link_.ResultDescription(); }
+  TResult Result() const { return link_.Result(); }
+  bool ClearResult() { return link_.ClearResult(); }
+  void SetResult(std::int32_t code) { link_.SetResult(code); }
+  void SetResult(std::int32_t code, std::string text) { link_.SetResult(code, std::move(text)); }
+  void SetSystemError(SystemError error) { link_.SetSystemError(error); }
+  bool HandleException(const std::exception& error) { return link_.HandleException(error); }
 
   // The record of the last exchange.
-  std::string Input() const { return input_.Get(); }
-  std::string Output() const { return output_.Get(); }
-  std::int32_t ExecTime() const { return execTime_.load(); }
-  Bytes ReplyData() const { return replyData_.Get(); }
+  std::string Input() const { return link_.Input(); }
+  std::string Output() const { return link_.Output(); }
+  std::int32_t ExecTime() const { return link_.ExecTime(); }
+  Bytes ReplyData() const { return link_.ReplyData(); }
 
   // Frame exchange. Callers hold DriverLock.
-  bool SendFrame(const Bytes& command);
-  bool ReceiveFrame();
-  bool Exchange(const Bytes& command);
-  bool ExchangeEcho(const Bytes& command);
-  bool CheckReplyLength(std::size_t minimum);
+  bool SendFrame(const Bytes& command) { return link_.SendFrame(command); }
+  bool ReceiveFrame() { return link_.ReceiveFrame(); }
+  bool Exchange(const Bytes& command) { return link_.Exchange(command); }
+  bool ExchangeEcho(const Bytes& command) { return link_.ExchangeEcho(command); }
+  bool CheckReplyLength(std::size_t minimum) { return link_.CheckReplyLength(minimum); }
 
   // Control commands: the reply must be ACK (0x50); 0x4B gives code 75.
   bool Reset() { return ControlCommand(kCommandReset); }
@@ -116,20 +137,20 @@ class TDriver : public TComm {
 
   // Country and bill tables. The polling thread only looks bills up
   // (GetBillSumm); everything else runs on the client's thread.
-  TCountries& Countries() { return countries_; }
-  std::int32_t CountryCount() const { return countries_.Count(); }
-  std::int32_t CountryIndex() const { return countries_.CountryIndex(); }
-  void SetCountryIndex(std::int32_t value) { countries_.SetCountryIndex(value); }
-  std::int32_t CurrentCountryCode() const { return countries_.CurrentCountryCode(); }
-  std::string CountryName() const { return countryName_.Get(); }
-  std::int32_t CountryCode() const { return countryCode_.load(); }
-  void SetCountryCode(std::int32_t value) { countryCode_.store(value); }
-  std::string CurrencyName() const { return currencyName_.Get(); }
-  void SetCurrencyName(std::string value) { currencyName_.Set(std::move(value)); }
-  std::int32_t CurrencyIndex() const { return currencyIndex_.load(); }
-  void SetCurrencyIndex(std::int32_t value) { currencyIndex_.store(value); }
-  std::int32_t BillSumm() const { return billSumm_.load(); }
-  void SetBillSumm(std::int32_t value) { billSumm_.store(value); }
+  TCountries& Countries() { return tables_.Countries(); }
+  std::int32_t CountryCount() const { return tables_.Countries().Count(); }
+  std::int32_t CountryIndex() const { return tables_.Countries().CountryIndex(); }
+  void SetCountryIndex(std::int32_t value) { tables_.Countries().SetCountryIndex(value); }
+  std::int32_t CurrentCountryCode() const { return tables_.Countries().CurrentCountryCode(); }
+  std::string CountryName() const { return tables_.CountryName(); }
+  std::int32_t CountryCode() const { return tables_.CountryCode(); }
+  void SetCountryCode(std::int32_t value) { tables_.SetCountryCode(value); }
+  std::string CurrencyName() const { return tables_.CurrencyName(); }
+  void SetCurrencyName(std::string value) { tables_.SetCurrencyName(std::move(value)); }
+  std::int32_t CurrencyIndex() const { return tables_.CurrencyIndex(); }
+  void SetCurrencyIndex(std::int32_t value) { tables_.SetCurrencyIndex(value); }
+  std::int32_t BillSumm() const { return tables_.BillSumm(); }
+  void SetBillSumm(std::int32_t value) { tables_.SetBillSumm(value); }
   // Selects the country at CountryIndex; leaves the result untouched.
   bool CountryByIndex();
   // Selects by CountryCode: -14 when no country has it.
@@ -143,8 +164,8 @@ class TDriver : public TComm {
   bool GetBillSumm();
 
   // Settings file.
-  std::string FileName() const { return fileName_.Get(); }
-  void SetFileName(std::string value) { fileName_.Set(std::move(value)); }
+  std::string FileName() const { return tables_.FileName(); }
+  void SetFileName(std::string value) { tables_.SetFileName(std::move(value)); }
   // Port 1, 9600 baud, the built-in country tables.
   void SetDefaults();
   // Defaults first, then the file: -12 missing, -13 empty, -8 unreadable or bad.
@@ -152,8 +173,8 @@ class TDriver : public TComm {
   // Writes the file anew, replacing an existing one only once it is whole: -8.
   bool SaveParams();
   // Applies a loaded tree; false when the document element has no child.
-  bool ReadSettings(const TXmlParser& parser);
-  void WriteSettings(TXmlParser& parser) const;
+  bool ReadSettings(const TXmlParser& parser) { return tables_.ReadSettings(parser, link_); }
+  void WriteSettings(TXmlParser& parser) const { tables_.WriteSettings(parser, link_); }
 
   // Background polling. StartPolling starts the loop unless one runs (waiting
   // first for a loop that is still finishing); StopPolling tells it to end
@@ -161,25 +182,28 @@ class TDriver : public TComm {
   // StartPolling false with -8 when no thread can be made. Client thread only.
   bool StartPolling();
   bool StopPolling();
-  bool PollingStarted() const;
-  std::uint32_t PollingInterval() const { return pollingInterval_.load(); }
-  void SetPollingInterval(std::uint32_t ms);
-  std::uint32_t ErrorTimeout() const { return errorTimeout_.load(); }
-  void SetErrorTimeout(std::uint32_t ms) { errorTimeout_.store(ms); }
-  bool BillEnabled() const { return billEnabled_.load(); }
-  void SetBillEnabled(bool value) { billEnabled_.store(value); }
-  std::uint8_t LastPollStatus() const { return lastPollStatus_.load(); }
-  void SetOnBill(TBillHandler handler);
-  void SetOnError(TCodeHandler handler);
-  void SetOnReject(TCodeHandler handler);
-  void SetOnStacked(TStackedHandler handler);
+  bool PollingStarted() const { return poller_.Started(); }
+  std::uint32_t PollingInterval() const { return poller_.Interval(); }
+  void SetPollingInterval(std::uint32_t ms) { poller_.SetInterval(ms); }
+  std::uint32_t ErrorTimeout() const { return poller_.ErrorTimeout(); }
+  void SetErrorTimeout(std::uint32_t ms) { poller_.SetErrorTimeout(ms); }
+  bool BillEnabled() const { return poller_.BillEnabled(); }
+  void SetBillEnabled(bool value) { poller_.SetBillEnabled(value); }
+  std::uint8_t LastPollStatus() const { return poller_.LastStatus(); }
+  // The handler slots (see TPollEvents).
+  void SetOnBill(TBillHandler handler) { poller_.SetHandler(&TPollEvents::onBill, handler); }
+  void SetOnError(TCodeHandler handler) { poller_.SetHandler(&TPollEvents::onError, handler); }
+  void SetOnReject(TCodeHandler handler) { poller_.SetHandler(&TPollEvents::onReject, handler); }
+  void SetOnStacked(TStackedHandler handler) {
+    poller_.SetHandler(&TPollEvents::onStacked, handler);
+  }
   // Installs the wait that StartPolling and the destructor use while a loop
   // that was told to stop is still finishing (its handler may be running).
   // Without one they block; with one they call it repeatedly, with no lock of
   // the driver held, and look again after each call. Set it before polling starts.
-  void SetLoopWait(TLoopWait wait);
+  void SetLoopWait(TLoopWait wait) { poller_.SetLoopWait(std::move(wait)); }
   // One cycle of the loop: status request, failure timer, reaction.
-  void PollStep();
+  void PollStep() { poller_.Step(); }
 
   // Device search: asks every serial port of the machine, in ascending number,
   // for its model identification; the first that answers becomes PortNumber.
@@ -199,39 +223,22 @@ class TDriver : public TComm {
   // Runs one device operation under DriverLock; a failure leaves ExecTime 0.
   template <class Body>
   bool DeviceOperation(Body body);
-  // The echo exchange of a setting command, checked for its minimum reply length.
-  bool EchoCommand(const Bytes& command);
-  bool ReadDenominationReply(bool inverted);
-  bool ReadOptionalSettingsReply();
-  void PollLoop(TNotifyThread& thread);
-  // Runs one command of the loop under DriverLock, unless a stop has been
-  // asked: then nothing is sent or stored and the result is false.
-  template <class Body>
-  bool LoopCommand(Body body);
-  // StopPolling's two steps: the stop flag and the inhibit as one step under
-  // DriverLock, then letting the loop's thread go.
-  void StopAndInhibit();
-  void ReleaseLoop();
-  // Runs the failure timer; reports once a run of failures outlasts ErrorTimeout.
-  void TrackReadFailure(std::int32_t code, const std::string& text);
-  void ReactToStatus(std::uint8_t status);
-  bool InhibitAcceptance();
-  bool EnableAcceptance();
-  void OfferBill();
-  void PauseBetweenCycles(const TNotifyThread& thread);
-  // Waits until the loop that StopPolling let go has ended. Returns true when it
-  // was revived instead (StartPolling from a handler on that loop's thread).
-  bool WaitForFinishingLoop(std::unique_lock<std::mutex>& lock, bool mayRevive);
-  // One round of that wait: until the loop signals, or one call of the owner's wait.
-  void AwaitLoopSignal(std::unique_lock<std::mutex>& lock);
-  template <class Handler, class... Args>
-  void CallHandler(const Handler& slot, Args&&... args);
   void DecodeStatusData(std::uint8_t status, std::uint8_t data);
+  // Clears the result for 0, records the code with its message otherwise.
+  bool RecordCode(std::int32_t code);
+  // What the poller asks of the driver (see TPollTarget).
+  TStatusRead PollStatus() override;
+  bool PollCommand(TLoopCommand command) override;
+  std::int32_t PollBillValue() override;
+  TCodeReport PollReport(std::uint8_t status) override;
+  void PollStopInhibit() override;
+  void PollFailed(const std::exception& error) override;
+  TDriver& PollSender() override { return *this; }
+  bool EnableAcceptance();
 
-  std::atomic<std::int32_t> execTime_{0};
-  Guarded<Bytes> replyData_;
-  Guarded<std::string> input_;
-  Guarded<std::string> output_;
+  TDeviceLink link_;
+  TBillTables tables_;
+  // The values read back from the device.
   Guarded<std::string> modelId_;
   std::atomic<std::uint8_t> statusCode_{0};
   std::atomic<std::uint8_t> failureCode_{0};
@@ -246,47 +253,15 @@ class TDriver : public TComm {
   Guarded<std::string> rejectionDescription_;
   std::atomic<std::uint8_t> denominationMask_{0};
   std::atomic<std::int32_t> billCode_{0};
-  Guarded<std::string> countryName_;
-  TCountries countries_;
-  Guarded<std::string> fileName_;
-  std::atomic<std::int32_t> billSumm_{0};
-  std::atomic<std::int32_t> countryCode_{0};
-  Guarded<std::string> currencyName_;
-  std::atomic<std::int32_t> currencyIndex_{0};
-
-  // Polling. Only the client thread starts and stops loops; pollingLock_
-  // guards the two thread slots, handlerLock_ the handler slots and the wait.
-  mutable std::mutex pollingLock_;
-  std::unique_ptr<TNotifyThread> pollThread_;
-  std::unique_ptr<TNotifyThread> finishingThread_;
-  std::condition_variable loopEnded_;
-  // The loop that should go on running; every other loop ends after its cycle.
-  std::atomic<const TNotifyThread*> activeLoop_{nullptr};
-  // Set under DriverLock together with StopPolling's inhibit; the loop checks
-  // it under the same lock before each command, so none of its commands can
-  // follow that inhibit. Cleared only when a loop is started or revived.
-  std::atomic<bool> stopRequested_{false};
-  std::atomic<bool> destroying_{false};  // set under pollingLock_ as destruction begins
-  std::mutex pauseLock_;
-  std::condition_variable pauseWake_;
-  std::atomic<std::uint32_t> errorSince_{0};
-  std::atomic<std::uint8_t> lastPollStatus_{0};
-  std::atomic<std::uint32_t> errorTimeout_{10000};
-  std::atomic<bool> billEnabled_{false};
-  std::atomic<std::uint32_t> pollingInterval_{100};
-  mutable std::mutex handlerLock_;
-  TBillHandler onBill_;
-  TCodeHandler onError_;
-  TCodeHandler onReject_;
-  TStackedHandler onStacked_;
-  TLoopWait loopWait_;
+  // Last, so that it goes first: its loop uses everything above.
+  TPoller poller_;
 };
 
 template <class Body>
 bool TDriver::DeviceOperation(Body body) {
   std::lock_guard<std::recursive_mutex> hold(DriverLock);
   const bool ok = body();
-  if (!ok) execTime_.store(0);
+  if (!ok) link_.ClearExecTime();
   return ok;
 }
 

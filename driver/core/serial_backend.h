@@ -1,6 +1,8 @@
 #pragma once
 // The platform side of the serial port: one implementation per operating
-// system (serial_win32.cpp, serial_posix.cpp), chosen by the build.
+// system (serial_win32.cpp, serial_posix.cpp), chosen by the build, and the
+// interface TSerialBackend through which the driver reaches a port, so that a
+// program can put another link (serial_memory.h) in its place at run time.
 //
 // Every function that can fail returns false (or kInvalidPort) and stores the
 // platform's own error code in `error` at the moment of failure, so the caller
@@ -10,6 +12,7 @@
 // driver guarantees that with its lock.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace notarel {
@@ -67,6 +70,30 @@ bool Read(PortHandle handle, std::uint8_t* data, std::size_t size, std::size_t& 
 std::string ErrorText(SystemError error);
 
 }  // namespace serial
+
+// The port operations the driver uses, with the meaning of the functions above
+// of the same names. One backend may serve several drivers; calls on one handle
+// never overlap.
+class TSerialBackend {
+ public:
+  virtual ~TSerialBackend() = default;
+  virtual PortHandle Open(const std::string& name, SystemError& error) = 0;
+  virtual void Close(PortHandle handle) = 0;
+  virtual bool SetTimeouts(PortHandle handle, const SerialTimeouts& timeouts,
+                           SystemError& error) = 0;
+  virtual bool SetLineFormat(PortHandle handle, std::int32_t baudRate, SystemError& error) = 0;
+  virtual bool SetupQueues(PortHandle handle, std::uint32_t inputSize, std::uint32_t outputSize,
+                           SystemError& error) = 0;
+  virtual bool Purge(PortHandle handle, SystemError& error) = 0;
+  virtual bool Write(PortHandle handle, const std::uint8_t* data, std::size_t size,
+                     std::size_t& written, SystemError& error) = 0;
+  virtual bool Read(PortHandle handle, std::uint8_t* data, std::size_t size,
+                    std::size_t& received, SystemError& error) = 0;
+  virtual std::string ErrorText(SystemError error) = 0;
+};
+
+// The machine's own serial ports: the functions of namespace serial.
+std::shared_ptr<TSerialBackend> PlatformSerial();
 
 // Milliseconds from the platform's 32-bit tick counter; differences are taken
 // modulo 2^32 so a wrap-around between two readings is harmless.

@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace notarel {
-class TComm;
+class TDriver;
 
 class EmulatorPeer {
  public:
@@ -30,7 +30,7 @@ class EmulatorPeer {
   virtual std::string Command(const std::string& line) = 0;
 
   // Points the port at the emulator: its device path natively, its COM number under Wine.
-  virtual void Attach(TComm& comm) = 0;
+  virtual void Attach(TDriver& driver) = 0;
   // The same as a user gives it to the command-line tool: a path, or "COMn".
   virtual std::string PortArgument() const = 0;
 

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "comm.h"
+#include "driver.h"
 #include "emulator_peer.h"
 
 namespace notarel {
@@ -62,7 +62,7 @@ class ProcessPeer : public EmulatorPeer {
     return reply;
   }
 
-  void Attach(TComm& comm) override { comm.SetPortPath(path_); }
+  void Attach(TDriver& driver) override { driver.SetPortPath(path_); }
   std::string PortArgument() const override { return path_; }
   bool CanTestExclusiveOpen() const override { return true; }
 

@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include "comm.h"
+#include "driver.h"
 #include "emulator_peer.h"
 
 namespace notarel {
@@ -80,9 +80,9 @@ class ComLinkPeer : public EmulatorPeer {
 
   // The COM link stays where it is even when the emulator moves to a new
   // pseudo-terminal after a hang-up, so the number is all the port needs.
-  void Attach(TComm& comm) override {
-    comm.SetPortNumber(comNumber_);
-    comm.SetPortPath("");
+  void Attach(TDriver& driver) override {
+    driver.SetPortNumber(comNumber_);
+    driver.SetPortPath("");
   }
   std::string PortArgument() const override { return "COM" + std::to_string(comNumber_); }
   bool CanTestExclusiveOpen() const override { return false; }

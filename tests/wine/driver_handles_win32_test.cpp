@@ -46,13 +46,18 @@ void ContendedDriver() {
 }
 
 TEST(DriverHandles, DriversWhoseLockWasContendedLeaveNoHandleBehind) {
-  ContendedDriver();  // the thread runtime's own first-use handles
+  // The thread runtime's own first-use handles: its process-wide locks get
+  // their wait event the first time two threads meet on them, which may still
+  // happen during the counted rounds (seen: one handle, about one run in ten).
+  // A handle lost per driver shows as one per round, far above this.
+  constexpr DWORD kOneTimeHandles = 2;
+  for (int i = 0; i < 3; ++i) ContendedDriver();
   const DWORD before = test::HandleCount();
   constexpr int kRounds = 20;
   for (int i = 0; i < kRounds; ++i) ContendedDriver();
   const DWORD after = test::HandleCount();
-  EXPECT_EQ(after, before) << kRounds << " drivers left " << static_cast<long>(after - before)
-                           << " handles";
+  EXPECT_LE(after, before + kOneTimeHandles)
+      << kRounds << " drivers left " << static_cast<long>(after - before) << " handles";
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 # Notaprobe. Included by testapp/CMakeLists.txt after the Notaprobe target.
 #
 # What each page does with the control (its logic) is a static library of its
-# own, so that tests/notaprobe_pages can run it against the emulator without
+# own, so that tests/notaprobe can run it against the emulator without
 # windows, through the control wrapper.
 add_library(notaprobe_pages_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/page_bill_logic.cpp

@@ -12,21 +12,21 @@ cmake --build build/release -j2 --target exchange_bench rud003-emu
 echo "== native"
 build/release/tests/bench/exchange_bench "${1:-20000}" "${2:-300}"
 
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  win_dir=build/win32
-else
-  win_dir=build/win64
-  export NOTAREL_WIN_TOOLCHAIN=cmake/mingw-x86_64.cmake
-fi
-bash scripts/build-win32.sh "$win_dir" >/dev/null
+win_dir=$(bash scripts/build-wine-tests.sh --dir)
+bash scripts/build-wine-tests.sh build/release >/dev/null
 echo "== under Wine ($win_dir)"
-NOTAREL_WINE_BENCH=1 bash scripts/wine-core-tests.sh "$root/build/release" "$root/$win_dir"
+# The Windows tests' prefix, server and emulator (cmake/wine/fixture.sh), and
+# the programs run by the tests' Wine wrapper (cmake/wine/run.sh).
+wine_config=$root/$win_dir/wine-tests.env
+fixture() { bash cmake/wine/fixture.sh "$wine_config" "$@"; }
+fixture locales
+fixture server-start
+trap 'fixture emulator-stop; fixture server-stop' EXIT
+fixture emulator-start
+(cd "$win_dir/tests/bench" && bash "$root/cmake/wine/run.sh" "$wine_config" exchange_bench.exe)
 
 echo "== automation layer under Wine ($win_dir)"
 (
-  # shellcheck source=wine-emu-env.sh
-  source scripts/wine-emu-env.sh "$root/build/release" "$root/$win_dir" \
-    "$root/$win_dir/tests/bench/automation_bench.exe"
-  cd "$root/$win_dir/tests/bench"
-  "$NOTAREL_WINE" automation_bench.exe "${3:-200000}" "${4:-5000}"
+  cd "$win_dir/tests/bench"
+  bash "$root/cmake/wine/run.sh" "$wine_config" automation_bench.exe "${3:-200000}" "${4:-5000}"
 )

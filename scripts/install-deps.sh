@@ -57,8 +57,8 @@ install_missing "${native_packages[@]}" "${windows_packages[@]}"
 
 # Some kernels cannot execute 32-bit programs at all (hypervisors without a
 # 32-bit user mode). The Windows tests then run as 64-bit programs under Wine's
-# 64-bit loader: see NOTAREL_WIN_TOOLCHAIN in scripts/build-win32.sh.
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+# 64-bit loader: see scripts/build-wine-tests.sh.
+if [ "$(bash "$(dirname "$0")/build-wine-tests.sh" --dir)" = build/win64 ]; then
   echo "install-deps: this host cannot run 32-bit programs; adding the 64-bit Wine and mingw"
   install_missing wine64 g++-mingw-w64-x86-64-posix
 fi

@@ -125,7 +125,7 @@ std::string ReadEnvironment(int& comNumber, sockaddr_in& address) {
   const char* control = std::getenv("NOTAREL_EMU_CONTROL");
   if (com == nullptr || control == nullptr) {
     return "NOTAREL_EMU_COM and NOTAREL_EMU_CONTROL must name the emulator's COM port and control "
-           "address (run the tests through scripts/wine-core-tests.sh)";
+           "address (run the tests through ctest of the Windows build)";
   }
   comNumber = std::atoi(com);
   if (comNumber < 1) return std::string("NOTAREL_EMU_COM is not a port number: ") + com;

@@ -1,5 +1,5 @@
 /*
- * Preloaded into Wine by scripts/wine-core-tests.sh when the tests' serial
+ * Preloaded into Wine by cmake/wine/run.sh when the tests' serial
  * line is a pseudo-terminal. It makes the pseudo-terminal behave as a serial
  * port does under Windows in the two ways the driver relies on.
  *

@@ -1,5 +1,5 @@
 // The device search on Windows: the ports come from the registry key
-// HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, where scripts/wine-core-tests.sh lists
+// HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, where the tests' Wine server lists
 // the emulator's COM port (NOTAREL_EMU_COM) before the tests run.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

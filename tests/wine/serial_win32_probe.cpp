@@ -4,8 +4,8 @@
 // fast status round trips are. Figures only, no verdicts: the machines that run
 // it are shared and their timing is noisy.
 //
-// Needs the emulator as scripts/wine-core-tests.sh provides it
-// (NOTAREL_WINE_PROBE=1 runs this program too).
+// Needs the emulator behind COM5 as the Windows tests' fixtures provide it
+// (ctest -C probe -R wine_serial_probe runs it).
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif

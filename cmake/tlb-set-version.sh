@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets the version of one type info in a compiled (MSFT) type library:
-#   scripts/tlb-set-version.sh TLB INDEX NAME MAJOR MINOR
+#   cmake/tlb-set-version.sh TLB INDEX NAME MAJOR MINOR
 # widl takes no version attribute on a dispinterface and stores 0.0; the
 # build sets it afterwards. NAME is the name of the type info at INDEX,
 # checked so that a changed library fails the build instead of being patched

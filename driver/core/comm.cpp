@@ -99,8 +99,21 @@ bool TComm::Purge() {
   if (!EnsureOpen()) return false;
   SystemError error = 0;
   if (backend_->Purge(handle_.load(), error)) return true;
-  SetSystemError(error);
+  FailOnOpenPort(error);
   return false;
+}
+
+void TComm::FailOnOpenPort(SystemError error) {
+  SetSystemError(error);
+  DropIfGone(error);
+}
+
+void TComm::DropIfGone(SystemError error) {
+  if (!backend_->DeviceGone(error)) return;
+  // The handle will never work again: closing it lets the next command open
+  // the port anew, once the device is back under its name.
+  const PortHandle handle = handle_.exchange(kInvalidPort);
+  if (handle != kInvalidPort) backend_->Close(handle);
 }
 
 bool TComm::WritePort(const Bytes& data) {
@@ -111,7 +124,7 @@ bool TComm::WritePort(const Bytes& data) {
       written == data.size()) {
     return true;
   }
-  SetSystemError(error);
+  FailOnOpenPort(error);
   return false;
 }
 
@@ -120,6 +133,7 @@ bool TComm::ReadByte(std::uint8_t& value) {
   std::size_t received = 0;
   if (backend_->Read(handle_.load(), &value, 1, received, error) && received == 1) return true;
   SetResult(kResultNoLink);
+  if (received == 0 && error != 0) DropIfGone(error);
   return false;
 }
 
@@ -129,7 +143,7 @@ bool TComm::ReadBytes(std::size_t n, Bytes& data) {
   std::size_t received = 0;
   if (!backend_->Read(handle_.load(), data.data(), n, received, error)) {
     data.clear();
-    SetSystemError(error);
+    FailOnOpenPort(error);
     return false;
   }
   data.resize(received);

@@ -78,13 +78,19 @@ class TComm {
   bool Purge();
   // True only when every byte was written.
   bool WritePort(const Bytes& data);
-  // False with -1 when no byte arrives within the read time-out.
+  // False with -1 when no byte arrives within the read time-out (or the read
+  // fails; a device that is gone then also closes the port).
   bool ReadByte(std::uint8_t& value);
   // True with fewer than n bytes (or none) when a time-out ended the read;
   // false with -8 when the platform call fails.
   bool ReadBytes(std::size_t n, Bytes& data);
 
  private:
+  // A failed transfer on the open port: -8 with the platform's text, and the
+  // handle closed when the error says the device behind it is gone.
+  void FailOnOpenPort(SystemError error);
+  void DropIfGone(SystemError error);
+
   const std::shared_ptr<TSerialBackend> backend_;
   std::atomic<PortHandle> handle_{kInvalidPort};
   std::atomic<std::int32_t> baudRate_{9600};

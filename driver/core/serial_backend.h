@@ -65,6 +65,10 @@ bool Write(PortHandle handle, const std::uint8_t* data, std::size_t size, std::s
 bool Read(PortHandle handle, std::uint8_t* data, std::size_t size, std::size_t& received,
           SystemError& error);
 
+// Whether an error of a call on an open handle says that the device behind the
+// handle is gone (unplugged, reset, its line hung up), so that the handle will
+// never work again and the port must be opened anew once the device is back.
+bool DeviceGone(SystemError error);
 // The platform's message for an error code in Windows-1251, with every trailing
 // blank, control character and period removed.
 std::string ErrorText(SystemError error);
@@ -89,6 +93,7 @@ class TSerialBackend {
                      std::size_t& written, SystemError& error) = 0;
   virtual bool Read(PortHandle handle, std::uint8_t* data, std::size_t size,
                     std::size_t& received, SystemError& error) = 0;
+  virtual bool DeviceGone(SystemError error) = 0;
   virtual std::string ErrorText(SystemError error) = 0;
 };
 

@@ -71,6 +71,9 @@ class TMemorySerial final : public TSerialBackend {
              SystemError& error) override;
   bool Read(PortHandle handle, std::uint8_t* data, std::size_t size, std::size_t& received,
             SystemError& error) override;
+  // The one error that says the device is gone.
+  static constexpr SystemError kDeviceGoneError = 0x6F6E65;
+  bool DeviceGone(SystemError error) override { return error == kDeviceGoneError; }
   std::string ErrorText(SystemError error) override;
 
  private:

@@ -32,6 +32,7 @@ class TPlatformSerial final : public TSerialBackend {
             SystemError& error) override {
     return serial::Read(handle, data, size, received, error);
   }
+  bool DeviceGone(SystemError error) override { return serial::DeviceGone(error); }
   std::string ErrorText(SystemError error) override { return serial::ErrorText(error); }
 };
 

@@ -238,6 +238,10 @@ bool Read(PortHandle handle, std::uint8_t* data, std::size_t size, std::size_t& 
   return true;
 }
 
+// EIO: the line hung up (a pty whose other side closed, an adapter reset);
+// ENXIO and ENODEV: the device node no longer has a device behind it.
+bool DeviceGone(SystemError error) { return error == EIO || error == ENXIO || error == ENODEV; }
+
 std::string ErrorText(SystemError error) {
   char buffer[256];
   std::string text = strerror_r(static_cast<int>(error), buffer, sizeof buffer);

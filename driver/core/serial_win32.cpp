@@ -127,6 +127,26 @@ bool Read(PortHandle handle, std::uint8_t* data, std::size_t size, std::size_t& 
   return Check(ok, error);
 }
 
+// What Windows answers on the handle of a serial device that went away: a USB
+// adapter unplugged (ERROR_DEVICE_REMOVED, ERROR_BAD_COMMAND, ERROR_GEN_FAILURE,
+// ERROR_OPERATION_ABORTED), its driver's device object deleted while the handle
+// was open (ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND), and what Wine's WriteFile
+// gives for a pseudo-terminal that hung up (ERROR_NOT_READY).
+bool DeviceGone(SystemError error) {
+  switch (error) {
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_GEN_FAILURE:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_NOT_READY:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The system's text is taken wide and narrowed to the driver's code page,
 // whatever the system's ANSI code page. The text is only shown, so a letter
 // that code page lacks becomes its nearest look-alike ("Acces refuse").

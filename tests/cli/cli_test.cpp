@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -101,6 +102,64 @@ TEST(CommandLine, AcceptPoliciesAndPollingOptions) {
   EXPECT_EQ(Parse({"--accept", "maybe", "--poll", "1"}, options, error), 2);
   Options wordless;
   EXPECT_EQ(Parse({"--poll", "0"}, wordless, error), 0);  // polling needs no word
+}
+
+TEST(CommandLine, RefusePolicyTakesAListOfBillValues) {
+  AcceptPolicy policy;
+  ASSERT_TRUE(ParseAcceptPolicy("refuse:5000", policy));
+  EXPECT_EQ(policy.kind, AcceptPolicy::Kind::Refuse);
+  EXPECT_EQ(policy.refused, (std::vector<std::int64_t>{5000}));
+  ASSERT_TRUE(ParseAcceptPolicy("refuse:1000,0x1388", policy));
+  EXPECT_EQ(policy.refused, (std::vector<std::int64_t>{1000, 5000}));
+  for (const char* bad : {"refuse:", "refuse:1000,", "refuse:,1000", "refuse:five", "refuse:-1"}) {
+    EXPECT_FALSE(ParseAcceptPolicy(bad, policy)) << bad;
+  }
+}
+
+// The usage text comes from the parser's own option table; each option there
+// must be described, taken by the parser with its value, and shown by --help,
+// and every option --help shows must be one the parser takes.
+TEST(CommandLine, HelpShowsEveryOptionTheParserTakes) {
+  const std::string usage = Usage();
+  for (const OptionSpec& option : OptionTable()) {
+    std::string shown = std::string("  ") + option.name;
+    if (option.argument) shown += std::string(" ") + option.argument;
+    EXPECT_NE(usage.find(shown + "\n      "), std::string::npos) << option.name;
+    EXPECT_GT(std::string(option.help).size(), 10u) << option.name;
+  }
+  std::istringstream lines(usage);
+  int shownOptions = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  -", 0) != 0) continue;
+    const std::string word = line.substr(2, line.find(' ', 2) - 2);
+    ++shownOptions;
+    std::vector<std::string> args{word};
+    if (word == "--port") args.push_back("/dev/null");
+    else if (word == "--accept") args.push_back("all");
+    else if (word == "--baud" || word == "--poll") args.push_back("1");
+    else if (word == "--settings" || word == "--dev-dir") args.push_back("/tmp");
+    args.push_back("ResultCode");
+    Options options;
+    std::string error;
+    EXPECT_TRUE(ParseCommandLine(args, options, error)) << word << ": " << error;
+  }
+  EXPECT_EQ(shownOptions, static_cast<int>(OptionTable().size()));
+}
+
+TEST(CommandLine, HelpListsEveryMemberOnceInItsGroupLine) {
+  std::map<std::string, int> seen;
+  for (const auto& [title, names] : GroupedMembers()) {
+    std::string line = "  " + title + ":";
+    for (const std::string& name : names) {
+      line += " " + name;
+      ++seen[name];
+    }
+    EXPECT_NE(Usage().find(line + "\n"), std::string::npos) << title;
+  }
+  EXPECT_GE(GroupedMembers().size(), 5u);
+  for (const Member& m : AllMembers()) EXPECT_EQ(seen[m.name], 1) << m.name;
+  EXPECT_EQ(seen.size(), AllMembers().size());
+  EXPECT_EQ(GroupedMembers().back().second.front(), "StartPolling");
 }
 
 TEST(CommandLine, JsonTextsAreEscapedUtf8) {

@@ -74,41 +74,89 @@ bool ParseNumberOption(const std::string& name, const std::string& text, std::in
   return true;
 }
 
+bool SetBaud(const std::string& value, Options& options, std::string& error) {
+  std::int64_t number = 0;
+  if (!ParseNumberOption("--baud", value, number, error)) return false;
+  options.baud = static_cast<int>(number);
+  return true;
+}
+
+bool SetPoll(const std::string& value, Options& options, std::string& error) {
+  std::int64_t number = 0;
+  if (!ParseNumberOption("--poll", value, number, error)) return false;
+  options.pollSeconds = static_cast<double>(number);
+  return true;
+}
+
+bool SetAccept(const std::string& value, Options& options, std::string& error) {
+  if (ParseAcceptPolicy(value, options.accept)) return true;
+  error = "bad value for --accept: '" + value + "' (all, none, upto:SUM, refuse:VALUE,... or ask)";
+  return false;
+}
+
+// Every option the tool takes, with its help line: the parser and the usage
+// text both read this table, so no option can be taken without being described.
+const std::vector<OptionSpec> kOptions = {
+    {"--port", "COMn|PATH", "the acceptor's serial port: COM1 to COM96 or a device path",
+     [](const std::string& v, Options& o, std::string& e) { o.port = v; return ParsePort(v, e); }},
+    {"--baud", "N", "line speed, 9600 or 19200 (default: the settings file's)", SetBaud},
+    {"--settings", "PATH", "settings file (default: notarel.xml beside the program)",
+     [](const std::string& v, Options& o, std::string&) { o.settings = v; return true; }},
+    {"--dev-dir", "PATH", "the folder whose ttyS, ttyUSB and ttyACM files are COM1 to COM96 (/dev)",
+     [](const std::string& v, Options& o, std::string&) { o.deviceFolder = v; return true; }},
+    {"--json", nullptr, "print one JSON object per line",
+     [](const std::string&, Options& o, std::string&) { o.json = true; return true; }},
+    {"--poll", "SECONDS",
+     "after the words, poll and print each event for SECONDS (0: until Ctrl-C or the end of "
+     "standard input), then StopPolling",
+     SetPoll},
+    {"--accept", "all|none|upto:SUM|refuse:VALUE,...|ask",
+     "how polling answers each bill: take all (default), none, while the sum taken stays within "
+     "SUM, all but the values listed, or ask on standard input",
+     SetAccept},
+    {"--help", nullptr, "print this text and exit",
+     [](const std::string&, Options& o, std::string&) { o.help = true; return true; }},
+    {"-h", nullptr, "the same as --help",
+     [](const std::string&, Options& o, std::string&) { o.help = true; return true; }},
+};
+
+const OptionSpec* FindOption(const std::string& name) {
+  for (const OptionSpec& option : kOptions) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
+}
+
 // One option at args[i], with its value if it takes one.
 bool ParseOption(const std::vector<std::string>& args, std::size_t& i, Options& options,
                  std::string& error) {
-  const std::string& arg = args[i];
-  std::string value;
-  std::int64_t number = 0;
-  if (arg == "--json") options.json = true;
-  else if (arg == "--help" || arg == "-h") options.help = true;
-  else if (arg == "--port") return TakeArgument(args, i, options.port, error) && ParsePort(options.port, error);
-  else if (arg == "--settings") return TakeArgument(args, i, options.settings, error);
-  else if (arg == "--dev-dir") return TakeArgument(args, i, options.deviceFolder, error);
-  else if (arg == "--baud") {
-    if (!TakeArgument(args, i, value, error) || !ParseNumberOption(arg, value, number, error)) return false;
-    options.baud = static_cast<int>(number);
-  } else if (arg == "--poll") {
-    if (!TakeArgument(args, i, value, error) || !ParseNumberOption(arg, value, number, error)) return false;
-    options.pollSeconds = static_cast<double>(number);
-  } else if (arg == "--accept") {
-    if (!TakeArgument(args, i, value, error)) return false;
-    if (!ParseAcceptPolicy(value, options.accept)) {
-      error = "bad value for --accept: '" + value + "' (all, none, upto:SUM or ask)";
-      return false;
-    }
-  } else {
-    error = "unknown option '" + arg + "'";
+  const OptionSpec* option = FindOption(args[i]);
+  if (!option) {
+    error = "unknown option '" + args[i] + "'";
     return false;
   }
-  return true;
+  std::string value;
+  if (option->argument && !TakeArgument(args, i, value, error)) return false;
+  return option->apply(value, options, error);
 }
+
+// The member groups of the usage text, each from the listed place of its first
+// member to the next group's; in the order the member table lists them.
+const MemberGroup kMemberGroups[] = {
+    {1, "connection and last result"},
+    {9, "port and bill commands"},
+    {19, "device settings and identity"},
+    {32, "status (filled by ReadStatus)"},
+    {39, "values the settings commands write and read"},
+    {53, "settings file, countries and bills"},
+    {71, "polling"},
+};
 
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, Options& options, std::string& error) {
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i].rfind("--", 0) == 0 || args[i] == "-h") {
+    if (args[i].rfind("-", 0) == 0) {
       if (!ParseOption(args, i, options, error)) return false;
       continue;
     }
@@ -123,17 +171,57 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options& options, st
   return true;
 }
 
+const std::vector<OptionSpec>& OptionTable() { return kOptions; }
+
+namespace {
+
+// A help text broken into lines of at most `width` characters after `indent`.
+std::string Wrapped(const std::string& text, const std::string& indent, std::size_t width) {
+  std::istringstream words(text);
+  std::string out, line;
+  for (std::string word; words >> word;) {
+    if (!line.empty() && indent.size() + line.size() + 1 + word.size() > width) {
+      out += indent + line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+  }
+  return out + indent + line + "\n";
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::vector<std::string>>> GroupedMembers() {
+  std::vector<std::pair<std::string, std::vector<std::string>>> groups;
+  for (const Member& m : AllMembers()) {
+    const MemberGroup* group = nullptr;
+    for (const MemberGroup& g : kMemberGroups) {
+      if (m.listed >= g.firstListed) group = &g;
+    }
+    if (groups.empty() || groups.back().first != group->title) groups.push_back({group->title, {}});
+    groups.back().second.push_back(m.name);
+  }
+  return groups;
+}
+
 std::string Usage() {
   std::ostringstream text;
-  text << "usage: notarel [--port COMn|PATH] [--baud N] [--settings PATH] [--dev-dir PATH] [--json]\n"
-          "               [--accept all|none|upto:SUM|ask] [--poll SECONDS] WORD...\n"
-          "  WORD is a member name (method call or property read) or Name=Value (property write).\n"
-          "  --dev-dir: the folder whose ttyS, ttyUSB and ttyACM files are COM1 to COM96 (/dev).\n"
-          "  --poll: after the words, poll and print events for SECONDS (0: until Ctrl-C or end of\n"
-          "  input), then StopPolling; --accept answers each bill (default all).\n"
-          "members:";
-  for (const Member& m : AllMembers()) text << ' ' << m.name;
-  text << '\n';
+  text << "usage: notarel [OPTION...] WORD...\n"
+          "Runs each WORD in order on one driver object: a member name (a method call or a\n"
+          "property read) or Name=Value (a property write). Exit status: 0 when every method\n"
+          "succeeded, 1 when one returned false, 2 for a usage error.\n"
+          "options:\n";
+  for (const OptionSpec& option : kOptions) {
+    std::string flag = option.name;
+    if (option.argument) flag += std::string(" ") + option.argument;
+    text << "  " << flag << "\n" << Wrapped(option.help, "      ", 80);
+  }
+  text << "members:\n";
+  for (const auto& [title, names] : GroupedMembers()) {
+    text << "  " << title << ":";
+    for (const std::string& name : names) text << ' ' << name;
+    text << '\n';
+  }
   return text.str();
 }
 

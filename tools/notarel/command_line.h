@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "member_table.h"
@@ -29,9 +30,26 @@ struct Options {
   std::vector<Step> steps;
 };
 
+// One option of the command line; `argument` names its value (null: none).
+struct OptionSpec {
+  const char* name;
+  const char* argument;
+  const char* help;
+  bool (*apply)(const std::string& value, Options& options, std::string& error);
+};
+
+// A group of members in the usage text, from the listed place of its first member.
+struct MemberGroup {
+  int firstListed;
+  const char* title;
+};
+
 // Checks every word; on failure says why in `error`.
 bool ParseCommandLine(const std::vector<std::string>& args, Options& options, std::string& error);
 std::string Usage();
+// The options the parser takes, and the members by usage group, as Usage() prints them.
+const std::vector<OptionSpec>& OptionTable();
+std::vector<std::pair<std::string, std::vector<std::string>>> GroupedMembers();
 // Runs the steps on one driver; returns the exit status (0 or 1).
 // In polling mode the end of `in` (or Ctrl-C) ends an unlimited run, and the
 // ask policy reads its answers from it.

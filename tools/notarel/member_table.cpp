@@ -90,6 +90,7 @@ void AddMethod(std::vector<TListed>& t, int listed, const char* name, std::funct
   m.name = name;
   m.call = std::move(call);
   m.fills = Words(fills);
+  m.listed = listed;
   t.push_back({listed, std::move(m)});
 }
 
@@ -100,6 +101,7 @@ void AddProperty(std::vector<TListed>& t, int listed, const char* name, TType ty
   m.type = TypeOf(type);
   m.get = std::move(get);
   m.set = std::move(set);
+  m.listed = listed;
   t.push_back({listed, std::move(m)});
 }
 

@@ -24,6 +24,7 @@ struct Member {
   std::function<Value(TDriver&)> get;                  // set for readable properties
   std::function<void(TDriver&, const Value&)> set;     // set for writable properties
   std::vector<std::string> fills;  // properties a method fills, printed after it
+  int listed = 0;                  // its place in the tool's member list
   bool IsMethod() const { return static_cast<bool>(call); }
 };
 

@@ -4,15 +4,18 @@
 
 #include <csignal>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "cp1251.h"
+#include "status_tables.h"
 
 namespace notarel::cli {
 namespace {
@@ -29,12 +32,17 @@ class StopSignal {
     wake_.notify_all();
   }
   // Waits in short steps so that Ctrl-C, which cannot notify, is seen too.
-  void Wait(double seconds) {
+  // `step` runs after each short wait, without the lock held.
+  template <class Step>
+  void Wait(double seconds, Step step) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     std::unique_lock<std::mutex> lock(lock_);
     while (!raised_ && !interrupted &&
            (seconds <= 0 || std::chrono::steady_clock::now() < deadline)) {
       wake_.wait_for(lock, std::chrono::milliseconds(50));
+      lock.unlock();
+      step();
+      lock.lock();
     }
   }
 
@@ -62,6 +70,16 @@ class EventSink {
                   {"ErrorDescription", text}});
   }
   void Stacked() { Print("Stacked", {}); }
+  // Seen by sampling the decoded status between events: reports the device
+  // entering an interruption and leaving it.
+  void Status(std::uint8_t status) {
+    const bool now = IsInterruption(status);
+    if (now == inInterruption_ && (!now || status == lastStatus_)) return;
+    inInterruption_ = now;
+    lastStatus_ = status;
+    Print("Status", {{"StatusCode", std::int64_t{status}},
+                     {"StatusDescription", std::string(StatusName(status))}});
+  }
 
  private:
   bool Decide(std::int32_t summ) {
@@ -69,6 +87,8 @@ class EventSink {
       case AcceptPolicy::Kind::All: return true;
       case AcceptPolicy::Kind::None: return false;
       case AcceptPolicy::Kind::UpTo: return accepted_ + summ <= policy_.limit;
+      case AcceptPolicy::Kind::Refuse:
+        return std::find(policy_.refused.begin(), policy_.refused.end(), summ) == policy_.refused.end();
       case AcceptPolicy::Kind::Ask: return Ask(summ);
     }
     return false;
@@ -94,6 +114,8 @@ class EventSink {
   StopSignal& stop_;
   std::mutex printLock_;
   std::int64_t accepted_ = 0;
+  bool inInterruption_ = false;  // read and written on the waiting thread only
+  std::uint8_t lastStatus_ = 0;
 };
 
 // Raises the signal at the end of standard input. The thread is left behind
@@ -107,7 +129,25 @@ void WatchInputEnd(std::istream& in, const std::shared_ptr<StopSignal>& stop) {
   }).detach();
 }
 
+bool ParseRefused(const std::string& list, AcceptPolicy& policy) {
+  std::vector<std::int64_t> refused;
+  std::istringstream items(list);
+  for (std::string item; std::getline(items, item, ',');) {
+    Value value;
+    if (!ParseValue(ValueType::Int, item, value) || std::get<std::int64_t>(value) < 0) return false;
+    refused.push_back(std::get<std::int64_t>(value));
+  }
+  if (refused.empty() || list.back() == ',') return false;
+  policy.kind = AcceptPolicy::Kind::Refuse;
+  policy.refused = std::move(refused);
+  return true;
+}
+
 }  // namespace
+
+bool IsInterruption(std::uint8_t status) {
+  return status >= kStatusStackerFull && status <= kStatusCheated;
+}
 
 bool ParseAcceptPolicy(const std::string& text, AcceptPolicy& policy) {
   if (text == "all") policy.kind = AcceptPolicy::Kind::All;
@@ -120,6 +160,8 @@ bool ParseAcceptPolicy(const std::string& text, AcceptPolicy& policy) {
     }
     policy.kind = AcceptPolicy::Kind::UpTo;
     policy.limit = std::get<std::int64_t>(limit);
+  } else if (text.rfind("refuse:", 0) == 0) {
+    return ParseRefused(text.substr(7), policy);
   } else {
     return false;
   }
@@ -147,7 +189,7 @@ bool RunPolling(TDriver& driver, const AcceptPolicy& policy, double seconds, Rep
   const Member& start = *FindMember("StartPolling");
   const bool started = driver.StartPolling();
   report.Method(start, started, driver);
-  if (started) stop->Wait(seconds);
+  if (started) stop->Wait(seconds, [&] { sink->Status(driver.StatusCode()); });
   const bool stopped = driver.StopPolling();
   report.Method(*FindMember("StopPolling"), stopped, driver);
   return started && stopped;

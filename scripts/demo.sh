@@ -224,6 +224,12 @@ confirm_with_emulator() {
       ok=0
     fi
   done
+  local rows
+  rows=$(awk '$1 == "bill" { n += $3; s += $2 * $3 } END { print n + 0, s + 0 }' "$tmp/totals")
+  if [ "$rows" != "$(total_of taken) $(sum_of taken)" ]; then
+    echo "  DISAGREE: the denominations add up to $rows, not to the bills taken"
+    ok=0
+  fi
   [ "$(total_of stray)" = 0 ] || { echo "  DISAGREE: $(total_of stray) stacked events without a bill"; ok=0; }
   [ "$ok" = 1 ] || fail "the summary and the emulator's counters do not agree"
   echo "The emulator agrees: $(counter stacked) bills stacked, $(counter returned) handed back," \

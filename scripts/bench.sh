@@ -12,6 +12,16 @@ cmake --build build/release -j2 --target exchange_bench rud003-emu
 echo "== native"
 build/release/tests/bench/exchange_bench "${1:-20000}" "${2:-300}"
 
+# The other native figures: idle polling CPU and escrow-to-Stack1 latency, the
+# device search over 32 ports, XML parsing and the settings file's load and save.
+cmake --build build/release -j2 --target polling_bench search_bench config_bench
+echo "== native: polling"
+build/release/tests/bench/polling_bench
+echo "== native: device search"
+build/release/tests/bench/search_bench
+echo "== native: XML and the settings file"
+build/release/tests/config/config_bench
+
 win_dir=$(bash scripts/build-wine-tests.sh --dir)
 bash scripts/build-wine-tests.sh build/release >/dev/null
 echo "== under Wine ($win_dir)"

@@ -133,7 +133,7 @@ play_series() {
 # Reads the tool's JSON lines as they come; prints each in words with the
 # running total, and at the end writes the tallies to the file `totals`.
 words() {
-  awk -v totals="$tmp/totals" -v refuse="$refuse" '
+  awk -v totals="$tmp/totals" -v refuse="$refuse" -v hint="${DEVICE:+ (Ctrl-C ends)}" '
     function field(name,   v) {
       if (!match($0, "\"" name "\": (\"[^\"]*\"|[^,}]*)")) return ""
       v = substr($0, RSTART + length(name) + 4, RLENGTH - length(name) - 4)
@@ -147,7 +147,7 @@ words() {
           "; this demo refuses bills of " refuse " " currency)
     }
     /^\{"Country(ByCode|ByIndex)": false/ { say("No such country: " field("ResultDescription")) }
-    /^\{"StartPolling": true/ { say("Polling: waiting for bills (Ctrl-C ends)") }
+    /^\{"StartPolling": true/ { say("Polling: waiting for bills" hint) }
     /^\{"StartPolling": false/ { say("Polling could not start: " field("ResultDescription")) }
     /^\{"StopPolling"/ { say("Polling stopped; the device is told to inhibit") }
     /"event": "Bill"/ {

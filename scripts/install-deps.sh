@@ -62,4 +62,6 @@ if [ "$(bash "$(dirname "$0")/build-wine-tests.sh" --dir)" = build/win64 ]; then
   echo "install-deps: this host cannot run 32-bit programs; adding the 64-bit Wine and mingw"
   install_missing wine64 g++-mingw-w64-x86-64-posix
 fi
+# The Debian package's test: dpkg-shlibdeps for its dependencies, man and groff for its pages.
+install_missing dpkg-dev man-db groff-base
 echo "install-deps: done"

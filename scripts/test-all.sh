@@ -24,6 +24,10 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build/tsan --output-on-failure -L thread --timeout 300 ||
   failed+=("thread tests (build/tsan)")
 
+# The Debian package of the Linux tools, built in Release and checked (build/deb).
+echo "== Debian package of the Linux tools"
+bash scripts/test-deb.sh build/deb || failed+=("Debian package (scripts/test-deb.sh)")
+
 echo "== Windows build (32-bit deliverables) and the release bundle"
 bash scripts/build-win32.sh build/win32 -DNOTAREL_EMULATOR="$(pwd)/build/asan/tools/emu/rud003-emu"
 cmake --build build/win32 --target dist

@@ -1,7 +1,7 @@
 // notarel: the driver's members from the command line.
 //
 //   notarel [--port COMn|PATH] [--baud N] [--settings PATH] [--dev-dir PATH] [--json]
-//           [--accept all|none|upto:SUM|ask] [--poll SECONDS] WORD...
+//           [--accept all|none|upto:SUM|refuse:VALUE,...|ask] [--poll SECONDS] WORD...
 //
 // Each WORD is a member name (a method call or a property read) or Name=Value
 // (a property write), run in order on one driver object. Every word is checked

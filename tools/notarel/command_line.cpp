@@ -147,7 +147,7 @@ const MemberGroup kMemberGroups[] = {
     {9, "port and bill commands"},
     {19, "device settings and identity"},
     {32, "status (filled by ReadStatus)"},
-    {39, "values the settings commands write and read"},
+    {39, "values the settings and identity commands write and read"},
     {53, "settings file, countries and bills"},
     {71, "polling"},
 };
@@ -198,7 +198,8 @@ std::vector<std::pair<std::string, std::vector<std::string>>> GroupedMembers() {
     for (const MemberGroup& g : kMemberGroups) {
       if (m.listed >= g.firstListed) group = &g;
     }
-    if (groups.empty() || groups.back().first != group->title) groups.push_back({group->title, {}});
+    const std::string title = group ? group->title : "other members";
+    if (groups.empty() || groups.back().first != title) groups.push_back({title, {}});
     groups.back().second.push_back(m.name);
   }
   return groups;

@@ -31,8 +31,8 @@ void SelectRussia(TDriver& driver) {
 
 }  // namespace
 
-SoakHost::SoakHost(EmulatorPeer& peer, const SoakOptions& options)
-    : peer_(peer), options_(options), answers_(options.seed) {
+SoakHost::SoakHost(SoakLink& link, const SoakOptions& options)
+    : link_(link), options_(options), answers_(options.seed) {
   // The values the driver should offer, taken from the driver's own table.
   TDriver probe;
   SelectRussia(probe);
@@ -44,9 +44,8 @@ SoakHost::SoakHost(EmulatorPeer& peer, const SoakOptions& options)
 }
 
 std::unique_ptr<TDriver> SoakHost::MakeDriver() {
-  auto driver = std::make_unique<TDriver>();
+  auto driver = link_.NewDriver();
   SelectRussia(*driver);
-  peer_.Attach(*driver);
   driver->SetPollingInterval(options_.interval);
   driver->SetErrorTimeout(options_.errorTimeout);
   driver->SetBillEnabled(true);
@@ -64,8 +63,8 @@ std::unique_ptr<TDriver> SoakHost::MakeDriver() {
 }
 
 std::string SoakHost::Emu(const std::string& line) {
-  std::lock_guard<std::mutex> hold(peerLock_);
-  return peer_.Command(line);
+  std::lock_guard<std::mutex> hold(linkLock_);
+  return link_.Command(line);
 }
 
 void SoakHost::Start(TDriver& driver) {

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -55,6 +56,11 @@ struct CallTimes {
   }
 };
 
+// A run that can never finish: the phases end, and the checks tell why.
+struct SoakStuck : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 class SoakRun {
  public:
   SoakRun(SoakHost& host, const SoakLink& link, Watchdog& watchdog, const SoakOptions& options)
@@ -65,6 +71,8 @@ class SoakRun {
 
  private:
   unsigned long BillsPut();
+  void ThrowIfStuck() const;
+  void Phases();
   void WaitForBills(unsigned long target);
   void StopStartPhase(TDriver& driver, unsigned long target);
   void DestructionPhase(unsigned long target);
@@ -80,13 +88,26 @@ class SoakRun {
   CallTimes stopCalls_;
   CallTimes startCalls_;
   CallTimes destructions_;
+  Clock::time_point nextProgress_ = Clock::now();
 };
 
-// Also tells the watchdog that the device is still being talked to.
+// Also tells the watchdog that the device is still being talked to, and
+// prints a progress line now and then for a long run's log.
 unsigned long SoakRun::BillsPut() {
+  ThrowIfStuck();
   EmuCounters counters = ParseEmuCounters(host_.Emu("counters"));
   watchdog_.Progress(counters["requests"]);
+  if (options_.progressSeconds != 0 && Clock::now() >= nextProgress_) {
+    nextProgress_ = Clock::now() + std::chrono::seconds(options_.progressSeconds);
+    std::printf("progress: bills=%lu requests=%lu stacked=%lu device %s\n", counters["bills"],
+                counters["requests"], counters["stacked"], host_.Emu("status").c_str());
+    std::fflush(stdout);
+  }
   return counters["bills"];
+}
+
+void SoakRun::ThrowIfStuck() const {
+  if (host_.ResetsGivenUp() != 0) throw SoakStuck("a Reset after FAILURE never went through: the device stays failed");
 }
 
 void SoakRun::WaitForBills(unsigned long target) {
@@ -124,6 +145,7 @@ void SoakRun::DrainPhase() {
   auto driver = host_.MakeDriver();
   host_.Start(*driver);
   for (;;) {
+    ThrowIfStuck();
     watchdog_.Progress(ParseEmuCounters(host_.Emu("counters"))["requests"]);
     const bool idle = host_.Emu("status").find("state=0x11 ") != std::string::npos;
     if (idle && driver->LastPollStatus() == kEnabledStatus) break;
@@ -140,15 +162,7 @@ void SoakRun::WriteRecord(const HostTally& tally) const {
   }
 }
 
-int SoakRun::Run() {
-  const std::string soak = "soak " + std::to_string(options_.seed) + " " + options_.rates +
-                           " bills=" + std::to_string(options_.cycles);
-  const std::string started = host_.Emu(soak);
-  if (started != "OK") {
-    std::printf("FAIL the emulator refused \"%s\": %s\n", soak.c_str(), started.c_str());
-    return 1;
-  }
-  const auto start = Clock::now();
+void SoakRun::Phases() {
   watchdog_.Phase("steady polling");
   auto driver = host_.MakeDriver();
   host_.Start(*driver);
@@ -160,6 +174,24 @@ int SoakRun::Run() {
   DestructionPhase(options_.cycles);
   watchdog_.Phase("draining");
   DrainPhase();
+}
+
+int SoakRun::Run() {
+  const std::string soak = "soak " + std::to_string(options_.seed) + " " + options_.rates +
+                           " bills=" + std::to_string(options_.cycles);
+  const std::string started = host_.Emu(soak);
+  if (started != "OK") {
+    std::printf("FAIL the emulator refused \"%s\": %s\n", soak.c_str(), started.c_str());
+    return 1;
+  }
+  const auto start = Clock::now();
+  int stuck = 0;
+  try {
+    Phases();
+  } catch (const SoakStuck& error) {
+    std::printf("FAIL the run ended early: %s\n", error.what());
+    stuck = 1;
+  }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
 
   watchdog_.Phase("report");
@@ -174,7 +206,7 @@ int SoakRun::Run() {
   destructions_.Print("destruction while polling");
   std::vector<SoakCheck> checks = EvaluateSoak(emu, tally, finalStatus);
   CheckFaults(emu, delivered, options_.cycles, options_.rates, checks);
-  return PrintChecks(checks);
+  return stuck + PrintChecks(checks);
 }
 
 // Generous: with the default mix a bill cycle takes some 60 ms, a heavy mix

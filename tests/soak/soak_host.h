@@ -67,6 +67,9 @@ class SoakHost {
   void Destroy(std::unique_ptr<TDriver>& driver);
 
   HostTally Tally() const;
+  // Resets after a FAILURE report that never went through: the device stays
+  // in FAILURE, so no more cycles can start.
+  unsigned long ResetsGivenUp() const;
 
  private:
   void OnBill(std::int32_t summ, std::int16_t& accept);

@@ -7,7 +7,7 @@ namespace notarel::soak {
 const char* const kSoakUsage =
     "usage: polling_soak [--link pty|memory] [--cycles N] [--seed N] [--interval MS] [--error-timeout MS]\n"
     "                    [--accept PERMILLE] [--watchdog SECONDS] [--rates \"NAME=VALUE ...\"]\n"
-    "                    [--emu-log FILE] [--record FILE]\n";
+    "                    [--emu-log FILE] [--record FILE] [--progress SECONDS]\n";
 
 const char* const kMemoryRates = "short_ms=2 long_ms=16";
 
@@ -49,6 +49,7 @@ bool ApplyOption(const std::string& name, const std::string& value, SoakOptions&
   else if (name == "--error-timeout" && number(600000)) o.errorTimeout = static_cast<std::uint32_t>(n);
   else if (name == "--accept" && number(1000)) o.acceptPerMille = static_cast<unsigned>(n);
   else if (name == "--watchdog" && number(1000000)) o.watchdogSeconds = static_cast<unsigned>(n);
+  else if (name == "--progress" && number(100000)) o.progressSeconds = static_cast<unsigned>(n);
   else if (name == "--rates") o.rates = value;
   else if (name == "--emu-log") o.emuLog = value;
   else if (name == "--record") o.recordPath = value;

@@ -15,6 +15,7 @@ struct SoakOptions {
   std::uint32_t errorTimeout = 150; // ErrorTimeout, ms; over memory 5 unless given
   unsigned acceptPerMille = 700;    // share of bills the Bill handler accepts
   unsigned watchdogSeconds = 0;     // bound of the whole run; 0: 120 s and 1 s a cycle
+  unsigned progressSeconds = 0;     // a progress line this often; 0: none
   std::string rates;                // NAME=VALUE words for the scenario, blank-separated;
                                     // over memory after the shorter silences of kMemoryRates
   std::string emuLog;               // the emulator's log file; empty: none

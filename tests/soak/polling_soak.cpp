@@ -107,7 +107,9 @@ unsigned long SoakRun::BillsPut() {
 }
 
 void SoakRun::ThrowIfStuck() const {
-  if (host_.ResetsGivenUp() != 0) throw SoakStuck("a Reset after FAILURE never went through: the device stays failed");
+  if (host_.ResetsGivenUp() != 0) {
+    throw SoakStuck("a Reset after FAILURE never went through: the device stays failed");
+  }
 }
 
 void SoakRun::WaitForBills(unsigned long target) {

@@ -240,8 +240,9 @@ void PrintFigures(const EmuCounters& e, const HostTally& h, const EmuCounters& d
               Get(e, "bills"), Get(e, "rejected"), Get(e, "failures"), Get(e, "powerups"),
               Get(e, "stacker_full"));
   std::string none;
-  std::printf("faults injected: %s slowed=%lu\n", FaultFigures(e, emu::SoakRates{}, none).c_str(),
-              Get(e, "slowed"));
+  // Over memory a slow reply is drawn all the same but comes at once.
+  std::printf("faults injected: %s slowed=%lu%s\n", FaultFigures(e, emu::SoakRates{}, none).c_str(),
+              Get(e, "slowed"), delivered.empty() ? "" : " (not held back: no wire)");
   if (!delivered.empty()) {
     std::string line;
     for (const auto& [name, value] : delivered) line += " " + name + "=" + std::to_string(value);

@@ -1,6 +1,8 @@
 // polling_soak: the driver's polling loop for thousands of bill cycles against
 // the emulator's soak scenario (bills, rejections, failures, power-ups, a full
-// stacker, spoiled replies and silences, all at random from a seed).
+// stacker, spoiled replies and silences, all at random from a seed), either
+// the emulator program on a pseudo-terminal or, for millions of cycles, its
+// device model in this process behind a serial link in memory.
 //
 // The run has four phases, bills flowing in all of them: one driver polling
 // steadily; StopPolling and StartPolling in quick alternation from this
@@ -15,11 +17,12 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
-#include "emulator_peer.h"
 #include "soak_host.h"
+#include "soak_link.h"
 #include "soak_options.h"
 #include "soak_report.h"
 #include "watchdog.h"
@@ -53,16 +56,23 @@ struct CallTimes {
   }
 };
 
+// A run that can never finish: the phases end, and the checks tell why.
+struct SoakStuck : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 class SoakRun {
  public:
-  SoakRun(SoakHost& host, Watchdog& watchdog, const SoakOptions& options)
-      : host_(host), watchdog_(watchdog), options_(options), timing_(options.seed) {}
+  SoakRun(SoakHost& host, const SoakLink& link, Watchdog& watchdog, const SoakOptions& options)
+      : host_(host), link_(link), watchdog_(watchdog), options_(options), timing_(options.seed) {}
 
   // Runs every phase; returns the number of failed checks.
   int Run();
 
  private:
   unsigned long BillsPut();
+  void ThrowIfStuck() const;
+  void Phases();
   void WaitForBills(unsigned long target);
   void StopStartPhase(TDriver& driver, unsigned long target);
   void DestructionPhase(unsigned long target);
@@ -71,19 +81,35 @@ class SoakRun {
   void WriteRecord(const HostTally& tally) const;
 
   SoakHost& host_;
+  const SoakLink& link_;
   Watchdog& watchdog_;
   const SoakOptions options_;
   std::mt19937 timing_;
   CallTimes stopCalls_;
   CallTimes startCalls_;
   CallTimes destructions_;
+  Clock::time_point nextProgress_ = Clock::now();
 };
 
-// Also tells the watchdog that the device is still being talked to.
+// Also tells the watchdog that the device is still being talked to, and
+// prints a progress line now and then for a long run's log.
 unsigned long SoakRun::BillsPut() {
+  ThrowIfStuck();
   EmuCounters counters = ParseEmuCounters(host_.Emu("counters"));
   watchdog_.Progress(counters["requests"]);
+  if (options_.progressSeconds != 0 && Clock::now() >= nextProgress_) {
+    nextProgress_ = Clock::now() + std::chrono::seconds(options_.progressSeconds);
+    std::printf("progress: bills=%lu requests=%lu stacked=%lu device %s\n", counters["bills"],
+                counters["requests"], counters["stacked"], host_.Emu("status").c_str());
+    std::fflush(stdout);
+  }
   return counters["bills"];
+}
+
+void SoakRun::ThrowIfStuck() const {
+  if (host_.ResetsGivenUp() != 0) {
+    throw SoakStuck("a Reset after FAILURE never went through: the device stays failed");
+  }
 }
 
 void SoakRun::WaitForBills(unsigned long target) {
@@ -121,6 +147,7 @@ void SoakRun::DrainPhase() {
   auto driver = host_.MakeDriver();
   host_.Start(*driver);
   for (;;) {
+    ThrowIfStuck();
     watchdog_.Progress(ParseEmuCounters(host_.Emu("counters"))["requests"]);
     const bool idle = host_.Emu("status").find("state=0x11 ") != std::string::npos;
     if (idle && driver->LastPollStatus() == kEnabledStatus) break;
@@ -137,15 +164,7 @@ void SoakRun::WriteRecord(const HostTally& tally) const {
   }
 }
 
-int SoakRun::Run() {
-  const std::string soak = "soak " + std::to_string(options_.seed) + " " + options_.rates +
-                           " bills=" + std::to_string(options_.cycles);
-  const std::string started = host_.Emu(soak);
-  if (started != "OK") {
-    std::printf("FAIL the emulator refused \"%s\": %s\n", soak.c_str(), started.c_str());
-    return 1;
-  }
-  const auto start = Clock::now();
+void SoakRun::Phases() {
   watchdog_.Phase("steady polling");
   auto driver = host_.MakeDriver();
   host_.Start(*driver);
@@ -157,6 +176,24 @@ int SoakRun::Run() {
   DestructionPhase(options_.cycles);
   watchdog_.Phase("draining");
   DrainPhase();
+}
+
+int SoakRun::Run() {
+  const std::string soak = "soak " + std::to_string(options_.seed) + " " + options_.rates +
+                           " bills=" + std::to_string(options_.cycles);
+  const std::string started = host_.Emu(soak);
+  if (started != "OK") {
+    std::printf("FAIL the emulator refused \"%s\": %s\n", soak.c_str(), started.c_str());
+    return 1;
+  }
+  const auto start = Clock::now();
+  int stuck = 0;
+  try {
+    Phases();
+  } catch (const SoakStuck& error) {
+    std::printf("FAIL the run ended early: %s\n", error.what());
+    stuck = 1;
+  }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
 
   watchdog_.Phase("report");
@@ -164,11 +201,14 @@ int SoakRun::Run() {
   const EmuCounters emu = ParseEmuCounters(host_.Emu("counters"));
   const HostTally tally = host_.Tally();
   WriteRecord(tally);
-  PrintFigures(emu, tally, seconds);
+  const auto delivered = link_.Delivered();
+  PrintFigures(emu, tally, delivered, seconds);
   stopCalls_.Print("StopPolling while polling");
   startCalls_.Print("StartPolling after it");
   destructions_.Print("destruction while polling");
-  return PrintChecks(EvaluateSoak(emu, tally, finalStatus));
+  std::vector<SoakCheck> checks = EvaluateSoak(emu, tally, finalStatus);
+  CheckFaults(emu, delivered, options_.cycles, options_.rates, checks);
+  return stuck + PrintChecks(checks);
 }
 
 // Generous: with the default mix a bill cycle takes some 60 ms, a heavy mix
@@ -192,19 +232,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "polling_soak: %s\n%s", error.c_str(), kSoakUsage);
     return 2;
   }
-  std::printf("polling_soak: cycles=%u seed=%u interval=%u ms error_timeout=%u ms accept=%u/1000\n",
-              options.cycles, options.seed, options.interval, options.errorTimeout, options.acceptPerMille);
+  const bool memory = options.link == SoakLinkKind::kMemory;
+  std::printf("polling_soak: link=%s cycles=%u seed=%u interval=%u ms error_timeout=%u ms accept=%u/1000\n",
+              memory ? "memory" : "pty", options.cycles, options.seed, options.interval,
+              options.errorTimeout, options.acceptPerMille);
   std::fflush(stdout);
   Watchdog watchdog(WatchdogBound(options), kStallBound);
-  std::vector<std::string> emuArgs;
-  if (!options.emuLog.empty()) emuArgs = {"--log", options.emuLog};
-  auto peer = notarel::EmulatorPeer::Start(emuArgs);
-  if (!peer) {
-    std::printf("FAIL the emulator did not start\n");
-    return 1;
-  }
-  SoakHost host(*peer, options);
-  SoakRun run(host, watchdog, options);
+  auto link = memory ? StartMemoryLink(options) : StartPtyLink(options);
+  if (!link) return 1;
+  SoakHost host(*link, options);
+  SoakRun run(host, *link, watchdog, options);
   const int failed = run.Run();
   std::printf(failed == 0 ? "PASS\n" : "FAIL %d check(s)\n", failed);
   return failed == 0 ? 0 : 1;

@@ -1,6 +1,8 @@
 #include "soak_host.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace notarel::soak {
 namespace {
@@ -10,9 +12,12 @@ constexpr int kLastBill = 104;
 // The event codes of a rejection and of a device failure: the status bytes.
 constexpr std::int32_t kRejectEvent = 23;
 constexpr std::int32_t kFailureEvent = 73;
-// A Reset may go unanswered while the device is silent; the longest silence
-// of the soak lasts a few read time-outs, so this many tries outlast it.
-constexpr int kResetAttempts = 20;
+// A Reset may go unanswered while the device is silent. Tries are bounded by
+// time, not by number: over the pty each failed try costs a read time-out,
+// over memory nothing, so twenty tries there can all fall into one silence.
+// The longest silence of the default rates lasts 450 ms.
+constexpr std::chrono::seconds kResetPatience{3};
+constexpr std::chrono::milliseconds kResetPause{1};
 constexpr unsigned kPerMille = 1000;
 
 // The bill code in the emulator's "OK bill=0xNN", or -1.
@@ -31,8 +36,8 @@ void SelectRussia(TDriver& driver) {
 
 }  // namespace
 
-SoakHost::SoakHost(EmulatorPeer& peer, const SoakOptions& options)
-    : peer_(peer), options_(options), answers_(options.seed) {
+SoakHost::SoakHost(SoakLink& link, const SoakOptions& options)
+    : link_(link), options_(options), answers_(options.seed) {
   // The values the driver should offer, taken from the driver's own table.
   TDriver probe;
   SelectRussia(probe);
@@ -44,9 +49,8 @@ SoakHost::SoakHost(EmulatorPeer& peer, const SoakOptions& options)
 }
 
 std::unique_ptr<TDriver> SoakHost::MakeDriver() {
-  auto driver = std::make_unique<TDriver>();
+  auto driver = link_.NewDriver();
   SelectRussia(*driver);
-  peer_.Attach(*driver);
   driver->SetPollingInterval(options_.interval);
   driver->SetErrorTimeout(options_.errorTimeout);
   driver->SetBillEnabled(true);
@@ -64,8 +68,8 @@ std::unique_ptr<TDriver> SoakHost::MakeDriver() {
 }
 
 std::string SoakHost::Emu(const std::string& line) {
-  std::lock_guard<std::mutex> hold(peerLock_);
-  return peer_.Command(line);
+  std::lock_guard<std::mutex> hold(linkLock_);
+  return link_.Command(line);
 }
 
 void SoakHost::Start(TDriver& driver) {
@@ -92,6 +96,11 @@ HostTally SoakHost::Tally() const {
   return tally_;
 }
 
+unsigned long SoakHost::ResetsGivenUp() const {
+  std::lock_guard<std::mutex> hold(tallyLock_);
+  return tally_.resetsGivenUp;
+}
+
 bool SoakHost::DrawAccept() {
   std::lock_guard<std::mutex> hold(tallyLock_);
   return answers_() % kPerMille < options_.acceptPerMille;
@@ -110,7 +119,7 @@ void SoakHost::OnBill(std::int32_t summ, std::int16_t& accept) {
     const auto value = billValues_.find(held);
     if (value == billValues_.end() || value->second != summ) ++tally_.valueMismatch;
   }
-  tally_.record.push_back({held, summ, take});
+  if (!options_.recordPath.empty()) tally_.record.push_back({held, summ, take});
   accept = take ? -1 : 0;
 }
 
@@ -124,11 +133,16 @@ void SoakHost::OnError(TDriver& driver, std::int32_t code, std::int32_t extCode)
 }
 
 void SoakHost::ResetAfterFailure(TDriver& driver) {
-  int attempt = 0;
-  while (attempt < kResetAttempts && !driver.Reset()) ++attempt;
+  const auto giveUp = std::chrono::steady_clock::now() + kResetPatience;
+  unsigned long retries = 0;
+  bool done = driver.Reset();
+  for (; !done && std::chrono::steady_clock::now() < giveUp; ++retries) {
+    std::this_thread::sleep_for(kResetPause);
+    done = driver.Reset();
+  }
   std::lock_guard<std::mutex> hold(tallyLock_);
-  tally_.resetRetries += static_cast<unsigned long>(attempt);
-  if (attempt < kResetAttempts) {
+  tally_.resetRetries += retries;
+  if (done) {
     ++tally_.resets;
   } else {
     ++tally_.resetsGivenUp;

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "driver.h"
-#include "emulator_peer.h"
+#include "soak_link.h"
 #include "soak_options.h"
 
 namespace notarel::soak {
@@ -50,9 +50,9 @@ struct HostTally {
 
 class SoakHost {
  public:
-  SoakHost(EmulatorPeer& peer, const SoakOptions& options);
+  SoakHost(SoakLink& link, const SoakOptions& options);
 
-  // A driver on the emulator's port with the defaults, Russia selected, the
+  // A driver on the link's port with the defaults, Russia selected, the
   // soak's interval and time-out, bills enabled and this host's handlers.
   std::unique_ptr<TDriver> MakeDriver();
 
@@ -67,6 +67,9 @@ class SoakHost {
   void Destroy(std::unique_ptr<TDriver>& driver);
 
   HostTally Tally() const;
+  // Resets after a FAILURE report that never went through: the device stays
+  // in FAILURE, so no more cycles can start.
+  unsigned long ResetsGivenUp() const;
 
  private:
   void OnBill(std::int32_t summ, std::int16_t& accept);
@@ -75,10 +78,10 @@ class SoakHost {
   void ResetAfterFailure(TDriver& driver);
   bool DrawAccept();
 
-  EmulatorPeer& peer_;
+  SoakLink& link_;
   const SoakOptions options_;
   std::map<int, std::int32_t> billValues_;  // bill code -> value in the Russian table
-  std::mutex peerLock_;
+  std::mutex linkLock_;
   mutable std::mutex tallyLock_;
   std::mt19937 answers_;
   HostTally tally_;

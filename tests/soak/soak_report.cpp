@@ -1,12 +1,34 @@
 #include "soak_report.h"
 
 #include <cstdio>
+#include <iterator>
 #include <sstream>
+
+#include "soak_rates.h"
 
 namespace notarel::soak {
 namespace {
 
 constexpr std::int32_t kFailureEvent = 73;
+
+// With this many bills and the lowest default rate (4 of 1000 requests) a
+// kind expects some forty occurrences: none at all is no accident.
+constexpr unsigned kEveryKindCycles = 2000;
+
+// Each fault kind: its counter, shared by the emulator and the link, and its rate.
+struct FaultKindRate {
+  const char* counter;
+  unsigned emu::SoakRates::*rate;
+};
+constexpr FaultKindRate kFaultKinds[] = {
+    {"silences_short", &emu::SoakRates::short_silence},
+    {"silences_long", &emu::SoakRates::long_silence},
+    {"garbage", &emu::SoakRates::garbage},
+    {"corrupted", &emu::SoakRates::corrupt},
+    {"crc_swapped", &emu::SoakRates::swapcrc},
+    {"truncated", &emu::SoakRates::truncate},
+    {"short_replies", &emu::SoakRates::short_reply},
+};
 
 unsigned long Get(const EmuCounters& emu, const char* name) {
   const auto it = emu.find(name);
@@ -139,7 +161,49 @@ void CheckReports(const EmuCounters& e, const HostTally& h, std::vector<SoakChec
                       Figures({{"escrowed", Get(e, "escrowed")}, {"stacked", stacked}, {"returned", Get(e, "returned")}})));
 }
 
+// The fault kinds with their emulator counts, "name=N ..."; a kind that never
+// came although its rate is not zero is added to `missing`.
+std::string FaultFigures(const EmuCounters& e, const emu::SoakRates& rates, std::string& missing) {
+  std::string text;
+  for (const FaultKindRate& kind : kFaultKinds) {
+    if (!text.empty()) text += ' ';
+    text += std::string(kind.counter) + "=" + std::to_string(Get(e, kind.counter));
+    if (rates.*kind.rate != 0 && Get(e, kind.counter) == 0) missing += std::string(" ") + kind.counter;
+  }
+  return text;
+}
+
 }  // namespace
+
+void CheckFaults(const EmuCounters& e, const EmuCounters& delivered, unsigned cycles,
+                 const std::string& rates, std::vector<SoakCheck>& out) {
+  emu::SoakRates mix;
+  std::vector<std::string> words;
+  std::istringstream split(rates);
+  for (std::string word; split >> word;) words.push_back(word);
+  std::string error;
+  const bool known = emu::ApplySoakRates(words, mix, error);
+  std::string missing;
+  const std::string figures = FaultFigures(e, mix, missing);
+  if (cycles >= kEveryKindCycles && known) {
+    out.push_back(Check("every kind of fault the rates allow was injected", missing.empty(),
+                        figures + (missing.empty() ? "" : "; none of:" + missing)));
+  }
+  if (delivered.empty()) return;
+  // The silences, the first two kinds, leave nothing on the line; each one
+  // swallows at least the request that began it.
+  std::string lost;
+  for (std::size_t i = 2; i < std::size(kFaultKinds); ++i) {
+    const char* counter = kFaultKinds[i].counter;
+    if (Get(delivered, counter) != Get(e, counter)) lost += std::string(" ") + counter;
+  }
+  const unsigned long silences = Get(e, "silences_short") + Get(e, "silences_long");
+  if (Get(delivered, "silenced") < silences) lost += " silenced";
+  out.push_back(Check("every fault the scenario chose reached the driver's line",
+                      lost.empty() && Get(delivered, "other_faults") == 0,
+                      "silenced=" + std::to_string(Get(delivered, "silenced")) + " of " +
+                          std::to_string(silences) + " silences" + (lost.empty() ? "" : "; differ:" + lost)));
+}
 
 EmuCounters ParseEmuCounters(const std::string& line) {
   EmuCounters counters;
@@ -167,8 +231,23 @@ std::vector<SoakCheck> EvaluateSoak(const EmuCounters& emu, const HostTally& hos
   return checks;
 }
 
-void PrintFigures(const EmuCounters& e, const HostTally& h, double seconds) {
+void PrintFigures(const EmuCounters& e, const HostTally& h, const EmuCounters& delivered,
+                  double seconds) {
   std::printf("duration %.1f s\n", seconds);
+  std::printf("cycles: %lu (bills=%lu rejected=%lu failures=%lu powerups=%lu stacker_full=%lu)\n",
+              Get(e, "bills") + Get(e, "rejected") + Get(e, "failures") + Get(e, "powerups") +
+                  Get(e, "stacker_full"),
+              Get(e, "bills"), Get(e, "rejected"), Get(e, "failures"), Get(e, "powerups"),
+              Get(e, "stacker_full"));
+  std::string none;
+  // Over memory a slow reply is drawn all the same but comes at once.
+  std::printf("faults injected: %s slowed=%lu%s\n", FaultFigures(e, emu::SoakRates{}, none).c_str(),
+              Get(e, "slowed"), delivered.empty() ? "" : " (not held back: no wire)");
+  if (!delivered.empty()) {
+    std::string line;
+    for (const auto& [name, value] : delivered) line += " " + name + "=" + std::to_string(value);
+    std::printf("link: on the driver's line:%s\n", line.c_str());
+  }
   std::printf("driver: bill_events=%lu accepted=%lu refused=%lu stacked_events=%lu reject_events=%lu "
               "resets=%lu reset_retries=%lu\n",
               h.bills, h.accepted, h.refused, h.stacked, Sum(h.rejects), h.resets, h.resetRetries);

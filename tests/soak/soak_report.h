@@ -23,8 +23,17 @@ struct SoakCheck {
 std::vector<SoakCheck> EvaluateSoak(const EmuCounters& emu, const HostTally& host,
                                     const std::string& finalStatus);
 
-// The figures of both sides, a few lines for a person to read.
-void PrintFigures(const EmuCounters& emu, const HostTally& host, double seconds);
+// The faults the scenario injected, by kind, against its rates: with enough
+// cycles every kind whose rate is not zero must have come (a link that never
+// brings one about does not test its path), and when the link sees the
+// driver's line (`delivered`, by the same names) every one must have reached it.
+void CheckFaults(const EmuCounters& emu, const EmuCounters& delivered, unsigned cycles,
+                 const std::string& rates, std::vector<SoakCheck>& out);
+
+// The figures of both sides, a few lines for a person to read; `delivered`
+// is what the link saw on the driver's line (empty for the pty).
+void PrintFigures(const EmuCounters& emu, const HostTally& host, const EmuCounters& delivered,
+                  double seconds);
 
 // Prints each check; returns how many failed.
 int PrintChecks(const std::vector<SoakCheck>& checks);

@@ -10,6 +10,7 @@
 
 #include "device_commands.h"
 #include "emulator.h"
+#include "soak_control.h"
 #include "tcp_control.h"
 
 namespace notarel::emu {
@@ -139,12 +140,7 @@ std::string Emulator::Hangup() {
 }
 
 std::string Emulator::HostCommand(bool polling) {
-  if (polling) {
-    inhibits_.HostPolling();
-    if (soak_) soak_->HostPolling();
-    return "OK";
-  }
-  const std::string fault = inhibits_.HostStopped();
+  const std::string fault = HostStatement(polling, inhibits_, soak_.get());
   if (!fault.empty()) log_.Line("LEDGER " + fault);
   return "OK";
 }

@@ -16,7 +16,9 @@ ShapedReply FaultInjector::Shape(const Bytes& frame) {
   Bytes body = frame;
   Bytes suffix;
   std::vector<std::string> applied;
+  std::vector<FaultKind> kinds;
   for (const Fault& fault : pending_) {
+    kinds.push_back(fault.kind);
     switch (fault.kind) {
       case FaultKind::kGarbage: {
         const Bytes noise = noise_.Take(fault.count);
@@ -57,6 +59,7 @@ ShapedReply FaultInjector::Shape(const Bytes& frame) {
   shaped.bytes.insert(shaped.bytes.end(), body.begin(), body.end());
   shaped.bytes.insert(shaped.bytes.end(), suffix.begin(), suffix.end());
   shaped.applied = std::move(applied);
+  shaped.kinds = std::move(kinds);
   return shaped;
 }
 

@@ -29,10 +29,11 @@ struct Fault {
   Bytes bytes;
 };
 
-// The bytes for the line and one text per fault applied, for the log.
+// The bytes for the line and, for each fault applied, a text for the log and its kind.
 struct ShapedReply {
   Bytes bytes;
   std::vector<std::string> applied;
+  std::vector<FaultKind> kinds;
 };
 
 // Whether a host that skips everything before the sync byte reads `frame`

@@ -154,9 +154,16 @@ std::vector<Fault> SoakScenario::FaultsFor(const Bytes& reply_body) {
     ++counters_.garbage;
     return {Fault{FaultKind::kGarbage, 1 + size_draw % kMostNoise, {}}};
   }
-  if (kind < (edge += rates_.corrupt)) return {Fault{FaultKind::kCorrupt, 0, {}}};
-  if (kind < (edge += rates_.swapcrc)) return {Fault{FaultKind::kSwapCrc, 0, {}}};
+  if (kind < (edge += rates_.corrupt)) {
+    ++counters_.corrupted;
+    return {Fault{FaultKind::kCorrupt, 0, {}}};
+  }
+  if (kind < (edge += rates_.swapcrc)) {
+    ++counters_.crc_swapped;
+    return {Fault{FaultKind::kSwapCrc, 0, {}}};
+  }
   if (kind < (edge += rates_.truncate)) {
+    ++counters_.truncated;
     // Anything from nothing at all to all but the last byte.
     const std::size_t frame_size = reply_body.size() + kFrameOverhead;
     return {Fault{FaultKind::kTruncate, size_draw % frame_size, {}}};
@@ -313,6 +320,9 @@ std::string SoakScenario::FormatCounters() const {
       {"silences_long", c.silences_long},
       {"garbage", c.garbage},
       {"spoiled", c.spoiled},
+      {"corrupted", c.corrupted},
+      {"crc_swapped", c.crc_swapped},
+      {"truncated", c.truncated},
       {"escrow_offers", c.escrow_offers},
       {"stacked_hidden", c.stacked_hidden},
       {"rejecting_hidden", c.rejecting_hidden},

@@ -39,6 +39,9 @@ struct SoakCounters {
   unsigned long silences_long = 0;
   unsigned long garbage = 0;         // replies with noise in front, still readable
   unsigned long spoiled = 0;         // replies the host cannot read
+  unsigned long corrupted = 0;       // replies with a CRC bit flipped
+  unsigned long crc_swapped = 0;     // replies with their CRC bytes exchanged
+  unsigned long truncated = 0;       // replies cut short, possibly to nothing
   unsigned long escrow_offers = 0;   // ESCROW replies the host read whole
   unsigned long stacked_hidden = 0;  // STACKED replies spoiled: the host never saw that bill stacked
   unsigned long rejecting_hidden = 0;  // rejections none of whose REJECTING replies the host could read

@@ -3,6 +3,7 @@
 // spoils replies, and is told what reached the host.
 #include "device_commands.h"
 #include "emulator.h"
+#include "soak_control.h"
 
 namespace notarel::emu {
 
@@ -30,17 +31,9 @@ std::string Emulator::SoakCommand(const ControlCommand& command) {
 
 std::optional<Bytes> Emulator::AnswerRequest(const Bytes& body, TimePoint now) {
   if (!soak_) return model_.HandleRequest(body);
-  const std::chrono::milliseconds silence = soak_->SilenceAt();
-  if (silence.count() > 0) {
-    silent_until_ = now + silence;
-    LogSoakNotes();
-    return std::nullopt;
-  }
-  soak_->BeforeRequest(body, model_);
-  std::optional<Bytes> reply = model_.HandleRequest(body);
-  if (reply) {
-    for (Fault& fault : soak_->FaultsFor(*reply)) faults_.Add(std::move(fault));
-  }
+  std::chrono::milliseconds silence{0};
+  std::optional<Bytes> reply = SoakAnswerRequest(*soak_, model_, faults_, body, silence);
+  if (silence.count() > 0) silent_until_ = now + silence;
   LogSoakNotes();
   return reply;
 }
@@ -51,16 +44,7 @@ void Emulator::LogSoakNotes() {
 }
 
 std::string Emulator::CountersText() const {
-  const InhibitCounters& inhibit = inhibits_.Counters();
-  std::string text = FormatCounters(model_.Counters());
-  if (inhibits_.InUse()) {
-    text += " last_inhibit_on=" + std::to_string(inhibits_.LastInhibitOn() ? 1 : 0) +
-          " stops=" + std::to_string(inhibit.stops) +
-          " stop_not_inhibited=" + std::to_string(inhibit.stop_not_inhibited) +
-          " enabled_after_stop=" + std::to_string(inhibit.enabled_after_stop);
-  }
-  if (soak_) text += " " + soak_->FormatCounters();
-  return text;
+  return DeviceCountersText(model_, inhibits_, soak_.get());
 }
 
 }  // namespace notarel::emu

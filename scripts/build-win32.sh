@@ -19,4 +19,6 @@ shift
 toolchain=${NOTAREL_WIN_TOOLCHAIN:-cmake/mingw-i686.cmake}
 
 cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release "$@"
-cmake --build "$build_dir" -j2
+# NOTAREL_WIN_TARGETS: build only these targets (scripts/build-win64.sh).
+read -r -a targets <<<"${NOTAREL_WIN_TARGETS:-}"
+cmake --build "$build_dir" -j2 ${targets[@]+--target "${targets[@]}"}

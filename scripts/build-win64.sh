@@ -10,13 +10,5 @@
 # -DNOTAREL_WIN32_DLL=PATH (the 32-bit Notarel.dll the tests register beside
 # this one; default build/win32/driver/automation/Notarel.dll).
 set -euo pipefail
-if [ $# -lt 1 ]; then
-  echo "usage: $0 WIN64_BUILD_DIR [CMAKE_OPTION...]" >&2
-  exit 2
-fi
-cd "$(dirname "$0")/.."
-build_dir=$1
-shift
-
-cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release "$@"
-cmake --build "$build_dir" -j2 --target Notarel notarel_side_by_side
+NOTAREL_WIN_TOOLCHAIN=cmake/mingw-x86_64.cmake NOTAREL_WIN_TARGETS="Notarel notarel_side_by_side" \
+  exec bash "$(dirname "$0")/build-win32.sh" "$@"

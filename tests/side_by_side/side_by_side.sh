@@ -8,7 +8,7 @@
 # prefix's COM5 and must read the same answers. Each DLL has a settings file
 # beside it that names a different country, so what a host reads shows which
 # module it loaded. Removing the 64-bit one leaves the 32-bit one working, and
-# unregister.cmd leaves no class key in either view.
+# unregister.cmd (from a 32-bit cmd) leaves no class key in either view.
 #   side_by_side.sh CONFIG DLL32 DLL64 SCRIPT BUNDLE_SOURCE
 # BUNDLE_SOURCE is the folder of the bundle's command files.
 # CONFIG is the 64-bit build's wine-tests.env; ctest's fixtures have started
@@ -30,7 +30,11 @@ work=$NOTAREL_WINE_BUILD/side-by-side
 failures=0
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# Per platform (32 or 64): its system folder, the DLL's folder (the bundle's
+# layout), the other platform.
 system_of() { [ "$1" = 32 ] && echo syswow64 || echo system32; }
+folder_of() { [ "$1" = 32 ] && echo "$work" || echo "$work/x64"; }
+other_of() { [ "$1" = 32 ] && echo 64 || echo 32; }
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 # A Windows program of the prefix, its output (CR removed) in $work/NAME.out.
 run() {
@@ -82,23 +86,22 @@ settings_file() {
     '    </Country>' '  </CountryDenominations>' '</settings>'
 }
 
-rm -rf "$work"
-mkdir -p "$work/x64"
-cp "$dll32" "$work/Notarel.dll"
-cp "$dll64" "$work/x64/Notarel.dll"
-settings_file SideBySide32 32 >"$work/Notarel.xml"
-settings_file SideBySide64 64 >"$work/x64/Notarel.xml"
-cp "$script" "$work/notarel_host.js"
-for file in register.cmd unregister.cmd; do sed 's/$/\r/' "$bundle/$file" >"$work/$file"; done
-
 halves=(64)
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   halves=(32 64)
 else
   echo "NOTE: this host cannot execute 32-bit programs: only the 64-bit half runs"
 fi
-folder_of() { [ "$1" = 32 ] && echo "$work" || echo "$work/x64"; }
-other_of() { [ "$1" = 32 ] && echo 64 || echo 32; }
+
+rm -rf "$work"
+mkdir -p "$work/x64"
+[ "${#halves[@]}" = 1 ] || cp "$dll32" "$work/Notarel.dll"
+cp "$dll64" "$work/x64/Notarel.dll"
+settings_file SideBySide32 32 >"$work/Notarel.xml"
+settings_file SideBySide64 64 >"$work/x64/Notarel.xml"
+cp "$script" "$work/notarel_host.js"
+for file in register.cmd unregister.cmd; do sed 's/$/\r/' "$bundle/$file" >"$work/$file"; done
+
 
 register() {
   local bits=$1 flag=${2:-}
@@ -182,7 +185,9 @@ else
     "$(winpath "$work/notarel_host.js")" "$com"
   expect_equal "$other-bit host after the other's removal: ReadStatus" \
     "$(sed -n 's/^ReadStatus=//p' "$work/host$other.again.out")" true
-  run unregister.cmd cmd /c "$(winpath "$work/unregister.cmd")" /s
+  # From a 32-bit cmd, as a 32-bit installer runs it: the native regsvr32 is
+  # then reached through Sysnative.
+  run unregister.cmd 'C:\windows\syswow64\cmd.exe' /c "$(winpath "$work/unregister.cmd")" /s
   for bits in 32 64; do
     for key in "CLSID\\$clsid\\InprocServer32" 'RUDLib.Notarel2\Clsid' "Interface\\$iid4" \
                "TypeLib\\$libid\\1.0\\409\\win$bits"; do

@@ -151,3 +151,13 @@ function(notarel_wine_test name target)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${_env}")
   endif()
 endfunction()
+
+# A test that is a shell script rather than one Windows program, as ctest test
+# NAME: bash SCRIPT CONFIG ARGUMENTS..., where CONFIG is this build's
+# wine-tests.env (for cmake/wine/env.sh and run.sh). It gets the Wine server and
+# the emulator behind COM5, under the Russian locale.
+function(notarel_wine_script_test name script)
+  add_test(NAME ${name} COMMAND bash ${script} ${_wine_config} ${ARGN})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "WineServer;Emulator;Locales"
+                       RESOURCE_LOCK notarel_com5 LABELS wine TIMEOUT ${NOTAREL_WINE_TIMEOUT})
+endfunction()

@@ -1,4 +1,5 @@
-# Cross-build for 32-bit Windows, the deliverables' platform:
+# Cross-build for 32-bit Windows, the platform of the deliverables but the
+# 64-bit Notarel.dll (mingw-x86_64.cmake):
 #
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 set(CMAKE_SYSTEM_PROCESSOR x86)

@@ -4,7 +4,8 @@
 # The toolchain is 32-bit (cmake/mingw-i686.cmake) unless NOTAREL_WIN_TOOLCHAIN
 # names another one: cmake/mingw-x86_64.cmake builds the same sources as 64-bit
 # programs for test hosts that cannot execute 32-bit code (Wine then runs them
-# with its 64-bit loader; the deliverables stay 32-bit). CMAKE_OPTIONs go to
+# with its 64-bit loader). The 64-bit deliverable, Notarel.dll for x86-64, is
+# built by scripts/build-win64.sh. CMAKE_OPTIONs go to
 # cmake, for example -DNOTAREL_EMULATOR=build/asan/tools/emu/rud003-emu, the
 # emulator that the tests (ctest --test-dir WIN_BUILD_DIR) reach behind COM5.
 set -euo pipefail
@@ -18,4 +19,6 @@ shift
 toolchain=${NOTAREL_WIN_TOOLCHAIN:-cmake/mingw-i686.cmake}
 
 cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release "$@"
-cmake --build "$build_dir" -j2
+# NOTAREL_WIN_TARGETS: build only these targets (scripts/build-win64.sh).
+read -r -a targets <<<"${NOTAREL_WIN_TARGETS:-}"
+cmake --build "$build_dir" -j2 ${targets[@]+--target "${targets[@]}"}

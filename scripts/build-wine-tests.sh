@@ -6,8 +6,10 @@
 # The tree is build/win32, the 32-bit deliverables, where Wine's 32-bit loader
 # runs. Some kernels cannot execute 32-bit programs at all (hypervisors without
 # a 32-bit user mode); there it is build/win64, the same sources built as
-# 64-bit programs, which Wine's 64-bit loader runs. This is the one place that
-# makes the choice; the build then picks the loader from its toolchain.
+# 64-bit programs, which Wine's 64-bit loader runs (the side-by-side tests of
+# the 32-bit and the 64-bit control then run their 64-bit half only). This is
+# the one place that makes the choice; the build then picks the loader from
+# its toolchain.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -7,6 +7,8 @@ export DEBIAN_FRONTEND=noninteractive
 native_packages=(cmake g++ clang googletest python3)
 windows_packages=(wine wine32:i386 g++-mingw-w64-i686-posix mingw-w64-tools xvfb imagemagick locales
                   x11-utils)
+# The 64-bit Notarel.dll is a deliverable too, tested under Wine's 64-bit loader.
+windows_packages+=(wine64 g++-mingw-w64-x86-64-posix)
 
 missing_from() {
   local package
@@ -54,14 +56,6 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 install_missing "${native_packages[@]}" "${windows_packages[@]}"
-
-# Some kernels cannot execute 32-bit programs at all (hypervisors without a
-# 32-bit user mode). The Windows tests then run as 64-bit programs under Wine's
-# 64-bit loader: see scripts/build-wine-tests.sh.
-if [ "$(bash "$(dirname "$0")/build-wine-tests.sh" --dir)" = build/win64 ]; then
-  echo "install-deps: this host cannot run 32-bit programs; adding the 64-bit Wine and mingw"
-  install_missing wine64 g++-mingw-w64-x86-64-posix
-fi
 # The Debian package's test: dpkg-shlibdeps for its dependencies, man and groff for its pages.
 install_missing dpkg-dev man-db groff-base
 echo "install-deps: done"

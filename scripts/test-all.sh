@@ -30,12 +30,21 @@ bash scripts/test-deb.sh build/deb || failed+=("Debian package (scripts/test-deb
 
 echo "== Windows build (32-bit deliverables) and the release bundle"
 bash scripts/build-win32.sh build/win32 -DNOTAREL_EMULATOR="$(pwd)/build/asan/tools/emu/rud003-emu"
+echo "== the 64-bit Notarel.dll and the programs of its side-by-side tests"
+bash scripts/build-win64.sh build/win64 -DNOTAREL_EMULATOR="$(pwd)/build/asan/tools/emu/rud003-emu"
 cmake --build build/win32 --target dist
 
 echo "== Windows tests under Wine"
 bash scripts/build-wine-tests.sh build/asan
 win_dir=$(bash scripts/build-wine-tests.sh --dir)
 ctest --test-dir "$win_dir" --output-on-failure || failed+=("Windows tests ($win_dir)")
+# Both controls in one 64-bit prefix. Where the Windows tests ran from
+# build/win64, they were among them.
+if [ "$win_dir" != build/win64 ]; then
+  echo "== the 32-bit and the 64-bit control side by side under Wine"
+  ctest --test-dir build/win64 -L side_by_side --output-on-failure ||
+    failed+=("side-by-side tests (build/win64)")
+fi
 
 if [ ${#failed[@]} -gt 0 ]; then
   printf '%s: failed: %s\n' "$0" "${failed[@]}" >&2

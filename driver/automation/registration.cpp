@@ -102,6 +102,32 @@ HRESULT RegisterTypeLibrary() {
 
 void DeleteTree(const std::wstring& key) { RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str()); }
 
+// Whether HKCR\key exists, in this module's registry view or in the other
+// platform's (which on 32-bit Windows is the same one).
+bool KeyExists(const std::wstring& key, bool otherView = false) {
+  const REGSAM view = !otherView ? 0 : sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  TRegKey handle;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, handle.Out()) ==
+         ERROR_SUCCESS;
+}
+
+// The type library's registration is shared by the 32-bit and the 64-bit
+// module on 64-bit Windows: one key for the library with a subkey per
+// platform, and the interfaces' keys written into both registry views.
+// UnRegisterTypeLib removes all of it, which would leave the other platform's
+// control without its interfaces; while that one is still registered, only
+// this platform's subkey goes.
+HRESULT UnregisterTypeLibrary() {
+  const bool win64 = sizeof(void*) == 8;
+  const std::wstring locale = L"TypeLib\\" + GuidText(LIBID_RUDLib) + L"\\1.0\\409\\";
+  if (KeyExists(locale + (win64 ? L"win32" : L"win64"))) {
+    DeleteTree(locale + (win64 ? L"win64" : L"win32"));
+    return S_OK;
+  }
+  const HRESULT hr = UnRegisterTypeLib(LIBID_RUDLib, 1, 0, 0x0409, win64 ? SYS_WIN64 : SYS_WIN32);
+  return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY ? S_OK : hr;
+}
+
 }  // namespace
 }  // namespace notarel
 
@@ -121,13 +147,13 @@ STDAPI DllRegisterServer() {
 STDAPI DllUnregisterServer() {
   using namespace notarel;
   for (std::size_t i = 0; i < kControlClassCount; ++i) {
-    DeleteTree(L"CLSID\\" + GuidText(*kControlClasses[i].clsid));
-    DeleteTree(kControlClasses[i].progId);
+    const std::wstring clsid = L"CLSID\\" + GuidText(*kControlClasses[i].clsid);
+    DeleteTree(clsid);
+    // Each platform has its CLSID keys in its own registry view, but the
+    // ProgIDs are shared by both: they stay while the other platform's
+    // control still names them.
+    if (!KeyExists(clsid, true)) DeleteTree(kControlClasses[i].progId);
   }
   DeleteTree(PropertyPageKey());
-  // The type library's own keys; Windows keeps one registration per
-  // platform, which is the one of this module's bitness.
-  const SYSKIND platform = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
-  const HRESULT hr = UnRegisterTypeLib(LIBID_RUDLib, 1, 0, 0x0409, platform);
-  return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY ? S_OK : hr;
+  return UnregisterTypeLibrary();
 }

@@ -7,6 +7,9 @@ export DEBIAN_FRONTEND=noninteractive
 native_packages=(cmake g++ clang googletest python3)
 windows_packages=(wine wine32:i386 g++-mingw-w64-i686-posix mingw-w64-tools xvfb imagemagick locales
                   x11-utils)
+# The MSI package: wixl builds it, msitools (msiinfo, msibuild) reads and edits its tables;
+# its 64-bit Notarel.dll comes from the x86-64 mingw.
+windows_packages+=(wixl msitools g++-mingw-w64-x86-64-posix wine64)
 
 missing_from() {
   local package

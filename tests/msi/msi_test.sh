@@ -158,8 +158,10 @@ for index in "${!installed[@]}"; do
     fail "${installed[$index]} is not the built file"
 done
 # The top keys regsvr32 wrote (a class, interface or library, a ProgID), as
-# reg.exe sees them in both views: query_keys present|gone answers whether
-# every one of them is as expected, and names the first that is not.
+# reg.exe of each bitness sees them (Wine's 64-bit reg.exe with /reg:32 looks
+# for the ProgIDs under Wow6432Node, where no 32-bit program puts them):
+# query_keys present|gone answers whether every one of them is as expected,
+# and names the first that is not.
 top_keys() {
   grep -o '^software\\\\classes\\\\[^|]*' "$work/added.regsvr32" |
     sed 's/^software\\\\classes\\\\\(wow6432node\\\\\)\{0,1\}//; s/\\\\/\\/g' |
@@ -171,7 +173,7 @@ query_keys() {
     for view in 32 64; do
       [ "$view" = 32 ] && [ "$run32" = 0 ] && continue
       found=gone
-      wine_run query 64 reg query "HKCR\\$key" "/reg:$view" && found=present
+      wine_run query "$view" reg.exe query "HKCR\\$key" && found=present
       [ "$found" = "$expect" ] || { echo "  HKCR\\$key is $found in the $view-bit view"; return 1; }
     done
   done

@@ -87,7 +87,8 @@ code_new=$(product_code "$work/Notarel-$next.msi")
 echo "== fresh 64-bit prefix $WINEPREFIX"
 timeout 300 /usr/lib/wine/wine64 wineboot -i </dev/null >"$logs/wineboot.log" 2>&1
 flush
-[ "$run32" = 1 ] || echo "== this host cannot execute 32-bit programs: only the 64-bit half runs"
+[ "$run32" = 1 ] || echo "== no 32-bit programs (this host cannot run them, or NOTAREL_MSI_64_ONLY):" \
+  "only the 64-bit half runs"
 # The script hosts register their own type library when they first run; they
 # do it here, so that the snapshots below hold only what the package changes.
 for bits in 64 32; do
@@ -137,8 +138,10 @@ echo "== reference: regsvr32 of the same DLLs in a copy of the fresh prefix"
 added() { LC_ALL=C comm -13 "$work/classes.fresh" "$1"; }
 added "$work/classes.regsvr32" >"$work/added.regsvr32"
 if [ "$run32" = 0 ]; then
-  # Without 32-bit programs only the 64-bit DLL was registered: compare its part.
-  only64() { grep -v -e 'wow6432node' -e '\\\\win32' || true; }
+  # Without 32-bit programs only the 64-bit DLL was registered: compare its
+  # part. The library's help folder is then the 64-bit DLL's, the package's
+  # that of the 32-bit one (see packaging/registry_rows.py).
+  only64() { grep -v -e 'wow6432node' -e '\\\\win32' -e '\\\\helpdir|' || true; }
 else
   only64() { cat; }
 fi
@@ -180,7 +183,7 @@ query_keys() {
     done
   done
 }
-query_keys present && pass "reg query finds $(top_keys | wc -l) top keys in both views" ||
+query_keys present && pass "reg query finds $(top_keys | wc -l) top keys in each view" ||
   fail "reg query does not find the package's keys"
 shortcut=$(shortcut)
 [ -n "$shortcut" ] && grep -aq 'Notaprobe.exe' "$shortcut" &&

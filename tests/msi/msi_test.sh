@@ -39,15 +39,14 @@ run32=1
 /usr/lib/wine/wine --version >/dev/null 2>&1 || run32=0
 [ "${NOTAREL_MSI_64_ONLY:-0}" = 1 ] && run32=0
 
-# Waits up to SECONDS for a command to succeed.
+# wait_for SECONDS COMMAND...: whether the command succeeds within that time.
 wait_for() {
-  local seconds=$1 tries
+  local deadline=$((SECONDS + $1))
   shift
-  for ((tries = 0; tries < seconds * 10; tries++)); do
-    "$@" && return 0
-    sleep 0.1
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.2
   done
-  return 1
 }
 
 # wine_run NAME BITS PROGRAM...: a Wine program of that bitness, its output in

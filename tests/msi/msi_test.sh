@@ -62,8 +62,14 @@ flush() { timeout 60 wineserver -w; }
 classes() { flush; python3 "$here/classes_snapshot.py" "$WINEPREFIX/system.reg"; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
+# The work folder is wiped at each run: only one this test made before.
+if [ -e "$work" ] && [ ! -f "$work/.msi-test" ]; then
+  echo "$0: $work exists and is no work folder of this test" >&2
+  exit 2
+fi
 rm -rf "$work"
 mkdir -p "$logs"
+: >"$work/.msi-test"
 cleanup() {
   [ -f "$work/probe.pid" ] && kill "$(cat "$work/probe.pid")" 2>/dev/null || true
   [ -f "$work/display.pid" ] && kill "$(cat "$work/display.pid")" 2>/dev/null || true

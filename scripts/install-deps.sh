@@ -9,6 +9,8 @@ windows_packages=(wine wine32:i386 g++-mingw-w64-i686-posix mingw-w64-tools xvfb
                   x11-utils)
 # The 64-bit Notarel.dll is a deliverable too, tested under Wine's 64-bit loader.
 windows_packages+=(wine64 g++-mingw-w64-x86-64-posix)
+# The MSI package: wixl builds it, msitools (msiinfo, msibuild) reads and edits its tables.
+windows_packages+=(wixl msitools)
 
 missing_from() {
   local package

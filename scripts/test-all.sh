@@ -46,6 +46,18 @@ if [ "$win_dir" != build/win64 ]; then
     failed+=("side-by-side tests (build/win64)")
 fi
 
+echo "== MSI package: install, upgrade and removal under Wine (64-bit prefix)"
+msi_test() {
+  cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DNOTAREL_EMULATOR="$(pwd)/build/asan/tools/emu/rud003-emu" >/dev/null &&
+    cmake --build build/win64 -j2 --target Notarel &&
+    bash scripts/build-msi.sh build/win32 build/win64/driver/automation/Notarel.dll \
+      build/win32/dist/Notarel.msi &&
+    bash tests/msi/msi_test.sh build/win32 build/win64/driver/automation/Notarel.dll \
+      build/asan/tools/emu/rud003-emu build/msi-test
+}
+msi_test || failed+=("MSI package (build/msi-test)")
+
 if [ ${#failed[@]} -gt 0 ]; then
   printf '%s: failed: %s\n' "$0" "${failed[@]}" >&2
   exit 1

@@ -3,8 +3,9 @@
 // Each input is read once through the reader's own window (far larger than
 // any input here), which gives the reference: the tree as written back, or
 // the parse error's message. It is then read again through windows of 2
-// (the least the reader takes) to 64 bytes, of the input's own length and
-// one more, and of a few sizes in between picked from the input's bytes. Every one must give the reference,
+// (the least the reader takes) to 64 bytes (up to the input's length), of
+// the input's own length and one more, and of a few sizes in between picked
+// from the input's bytes. Every one must give the reference,
 // except that a window too small for a line (or a token) may refuse the
 // input with "Line too long". A tree that was read is written and read
 // again. Anything else, an exception other than a parse error, and any read
@@ -53,7 +54,8 @@ constexpr std::size_t kSmallestWindow = 2;
 // The window sizes to try on an input of `size` bytes.
 std::vector<std::size_t> Windows(const std::uint8_t* data, std::size_t size) {
   std::vector<std::size_t> windows;
-  for (std::size_t w = kSmallestWindow; w <= 64; ++w) windows.push_back(w);
+  // A window larger than the input reads it in one piece, as the full read does.
+  for (std::size_t w = kSmallestWindow; w <= std::min<std::size_t>(64, size); ++w) windows.push_back(w);
   windows.push_back(size);
   windows.push_back(size + 1);
   // A few more between 65 and the input's length, from its first bytes.

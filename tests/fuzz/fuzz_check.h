@@ -32,11 +32,13 @@ inline std::string Hex(const std::vector<std::uint8_t>& bytes) {
 }
 
 // An input may not take longer than this in wall time. No part of the code
-// under test waits on a clock when its line is in memory, so a slow input is
-// a loop that does not end, not a busy machine.
+// under test waits on a clock when its line is in memory, and an input runs
+// in milliseconds, so one that takes this long is a loop that does not end.
+// The margin is for a machine shared with other work (2 s was once exceeded
+// by a 24 ms input there).
 class TWallClockWatch {
  public:
-  static constexpr std::chrono::seconds kLimit{2};
+  static constexpr std::chrono::seconds kLimit{5};
   TWallClockWatch() : start_(std::chrono::steady_clock::now()) {}
   void Check() const { FUZZ_CHECK(std::chrono::steady_clock::now() - start_ < kLimit); }
 

@@ -4,7 +4,8 @@
 # Windows test programs under Wine (ctest of the Windows build: the core's
 # serial and exchange tests and the automation server against the emulator,
 # the windows on a virtual display). Builds the release bundle. Installs what
-# it needs first. Build trees go under build/. Every part runs even when an
+# it needs first. Runs each fuzz target briefly (scripts/fuzz.sh --short).
+# Build trees go under build/. Every part runs even when an
 # earlier one failed; the failing ones are listed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,6 +28,9 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 # The Debian package of the Linux tools, built in Release and checked (build/deb).
 echo "== Debian package of the Linux tools"
 bash scripts/test-deb.sh build/deb || failed+=("Debian package (scripts/test-deb.sh)")
+
+echo "== fuzz targets (clang, ASan+UBSan): a short run of each over its seed corpus"
+bash scripts/fuzz.sh --short || failed+=("fuzz targets (build/fuzz)")
 
 echo "== Windows build (32-bit deliverables) and the release bundle"
 bash scripts/build-win32.sh build/win32 -DNOTAREL_EMULATOR="$(pwd)/build/asan/tools/emu/rud003-emu"

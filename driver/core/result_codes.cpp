@@ -7,7 +7,10 @@
 namespace notarel {
 
 const std::string& ResultMessage(std::int32_t code) {
-  static const std::map<std::int32_t, std::string> kMessages = [] {
+  // Made on first use and never destroyed: a driver with static storage
+  // duration (a program's global) is destroyed at exit, after statics made
+  // later than it, and its destruction's inhibit exchange still sets results.
+  static const auto& kMessages = *new const std::map<std::int32_t, std::string>([] {
     const std::pair<std::int32_t, const char*> utf8[] = {
         {kResultOk, "Ошибок нет"},
         {kResultNoLink, "Нет связи"},
@@ -28,8 +31,8 @@ const std::string& ResultMessage(std::int32_t code) {
     std::map<std::int32_t, std::string> table;
     for (const auto& [c, text] : utf8) table[c] = Utf8ToCp1251(text);
     return table;
-  }();
-  static const std::string kNone;
+  }());
+  static const auto& kNone = *new const std::string;
   const auto it = kMessages.find(code);
   return it == kMessages.end() ? kNone : it->second;
 }

@@ -90,6 +90,25 @@ TEST_F(Exchange, FrameCutShortBySilenceFailsTheCrc) {
   EXPECT_TRUE(driver().ReadStatus());  // the next command works
 }
 
+// A frame cut short whose last two bytes happen to be the CRC of the bytes
+// before them is still short of its length byte: never a reply.
+TEST_F(Exchange, CutOffFrameIsRefusedEvenWhenItsTailMatchesTheCrc) {
+  const Bytes heads[] = {{0xFC, 0x09, 0x11}, {0xFC, 0x57, 0x13, 0x66}, {0xFC, 0x08, 0x1A, 0x52, 0x55}};
+  for (const Bytes& head : heads) {
+    Bytes cut = head;
+    const std::uint16_t crc = FrameCrc(head);
+    cut.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    cut.push_back(static_cast<std::uint8_t>(crc >> 8));
+    ASSERT_LT(cut.size(), cut[1]);
+    ASSERT_TRUE(FrameCrcMatches(cut));  // only the length tells it is short
+    Emu("raw " + HexDump(cut));
+    EXPECT_FALSE(driver().ReadStatus()) << HexDump(cut);
+    EXPECT_EQ(driver().ResultCode(), -5);
+    EXPECT_EQ(driver().Input(), HexDump(cut));
+  }
+  EXPECT_TRUE(driver().ReadStatus());  // the next command works
+}
+
 TEST_F(Exchange, EndlessStreamWithoutSyncEndsWithBadFrame) {
   Emu("stream on");
   EXPECT_FALSE(driver().ReadStatus());

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, ASan+UBSan) in build/fuzz and runs them.
+#
+#   bash scripts/fuzz.sh --short                 each target FUZZ_SECONDS (20) s over a copy of its corpus
+#   bash scripts/fuzz.sh --long TARGET [RUNS]    one target for RUNS executions (10000000)
+#
+# Targets: link_fuzzer (receive path and reply checks), xml_fuzzer (the XML
+# reader through windows of every size), settings_fuzzer (LoadParams on
+# arbitrary files). The seed corpus is tests/fuzz/corpus/<target without
+# _fuzzer>; neither mode writes into it. A short run works on a copy in a
+# temporary folder, removed afterwards; a long run keeps what it finds in
+# build/fuzz/long/<target>/corpus, its log in build/fuzz/long/<target>/run.log
+# and any finding (crash-*, timeout-*, leak-*) beside them. Exit status 1 when
+# a target found something.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=${1:-}
+targets=(link_fuzzer xml_fuzzer settings_fuzzer)
+
+build() {
+  cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOTAREL_FUZZ=ON \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build build/fuzz -j2 --target "$@"
+}
+
+seeds_of() { echo "tests/fuzz/corpus/${1%_fuzzer}"; }
+
+# The settings target writes its files under TMPDIR: shared memory where the
+# machine has it, so that the saves' flushes to disk do not slow the run.
+scratch_base() { if [ -d /dev/shm ] && [ -w /dev/shm ]; then echo /dev/shm; else echo "${TMPDIR:-/tmp}"; fi; }
+
+run_short() {
+  local seconds=${FUZZ_SECONDS:-20} work status=0
+  build "${targets[@]}"
+  work=$(mktemp -d "$(scratch_base)/notarel-fuzz.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  for target in "${targets[@]}"; do
+    mkdir -p "$work/$target/corpus" "$work/$target/tmp"
+    cp "$(seeds_of "$target")"/* "$work/$target/corpus/"
+    echo "== $target: ${seconds} s"
+    if ! TMPDIR="$work/$target/tmp" "build/fuzz/tests/fuzz/$target" "$work/$target/corpus" \
+        -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$work/$target/" >"$work/$target/log" 2>&1; then
+      status=1
+      echo "$target: finding; the end of its log:" >&2
+      tail -n 60 "$work/$target/log" >&2
+      for unit in "$work/$target"/crash-* "$work/$target"/timeout-* "$work/$target"/leak-* \
+                  "$work/$target"/oom-*; do
+        [ -e "$unit" ] && echo "$target: input (base64): $(base64 -w0 "$unit")" >&2
+      done
+    fi
+    grep -E '^#[0-9]+ +DONE|^stat::(number_of_executed_units|average_exec_per_sec)' \
+      "$work/$target/log" || true
+  done
+  return $status
+}
+
+run_long() {
+  local target=${1:?"--long needs a target: ${targets[*]}"} runs=${2:-10000000} dir
+  build "$target"
+  dir=build/fuzz/long/$target
+  mkdir -p "$dir/corpus" "$dir/tmp"
+  cp -n "$(seeds_of "$target")"/* "$dir/corpus/"
+  echo "== $target: $runs runs; log in $dir/run.log"
+  TMPDIR=$(mktemp -d "$(scratch_base)/notarel-fuzz.XXXXXX")
+  trap 'rm -rf "$TMPDIR"' EXIT
+  export TMPDIR
+  "build/fuzz/tests/fuzz/$target" "$dir/corpus" -runs="$runs" -timeout=10 \
+    -print_final_stats=1 -artifact_prefix="$dir/" >"$dir/run.log" 2>&1
+}
+
+case "$mode" in
+  --short) run_short ;;
+  --long) shift; run_long "$@" ;;
+  *) sed -n '2,15p' "$0" >&2; exit 2 ;;
+esac

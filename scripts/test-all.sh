@@ -51,12 +51,10 @@ if [ "$win_dir" != build/win64 ]; then
 fi
 
 echo "== MSI package: install, upgrade and removal under Wine (64-bit prefix)"
+# The 64-bit DLL is the one build-win64.sh built above.
 msi_test() {
-  cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DNOTAREL_EMULATOR="$(pwd)/build/asan/tools/emu/rud003-emu" >/dev/null &&
-    cmake --build build/win64 -j2 --target Notarel &&
-    bash scripts/build-msi.sh build/win32 build/win64/driver/automation/Notarel.dll \
-      build/win32/dist/Notarel.msi &&
+  bash scripts/build-msi.sh build/win32 build/win64/driver/automation/Notarel.dll \
+    build/win32/dist/Notarel.msi &&
     bash tests/msi/msi_test.sh build/win32 build/win64/driver/automation/Notarel.dll \
       build/asan/tools/emu/rud003-emu build/msi-test
 }

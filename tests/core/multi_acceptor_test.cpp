@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -19,39 +18,17 @@
 
 #include <unistd.h>
 
+#include "acceptor_feed.h"
 #include "driver.h"
 #include "emulator_peer.h"
 
 namespace notarel {
 namespace {
 
-using namespace std::chrono_literals;
+using feed::WaitFor;
 
 constexpr int kAcceptors = 4;
 constexpr int kLost = 2;  // the acceptor whose line goes away
-
-// Waits (asserting nothing about time) until the condition holds or a generous
-// limit passes. A condition that acts (an insert) is not tried again once it
-// held, so the answer is the last try's.
-template <class Condition>
-bool WaitUntil(Condition condition, int tenMs = 1500) {
-  for (int i = 0; i < tenMs; ++i) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(10ms);
-  }
-  return false;
-}
-
-int Counter(const std::string& counters, const std::string& name) {
-  const auto at = counters.find(" " + name + "=");
-  return at == std::string::npos ? -1 : std::stoi(counters.substr(at + name.size() + 2));
-}
-
-// The value of a bill code in the first built-in country table.
-std::int32_t ValueOf(int code) {
-  static const std::int32_t kValues[] = {10, 50, 100, 500, 1000, 5000};  // codes 99 to 104
-  return kValues[code - 99];
-}
 
 // One acceptor: its emulator behind a link of its own, its driver, and what
 // the driver's handlers were told.
@@ -89,7 +66,6 @@ struct Acceptor {
       errorCodes.push_back(code);
     });
   }
-  bool Idle() { return peer->Command("status").find("state=0x11") != std::string::npos; }
   int Errors() {
     std::lock_guard<std::mutex> hold(lock);
     return static_cast<int>(errorCodes.size());
@@ -98,27 +74,17 @@ struct Acceptor {
     std::lock_guard<std::mutex> hold(lock);
     return static_cast<int>(rejections.size());
   }
-  // One bill in and stacked: the emulator takes it once the device is idle
-  // and enabled again after the previous one.
   bool Bill(int code) {
-    const int before = stacked;
-    if (!WaitUntil([&] { return peer->Command("insert " + std::to_string(code)).rfind("OK", 0) == 0; })) {
-      return false;
-    }
+    if (!feed::Feed(*peer, "insert " + std::to_string(code), [this] { return stacked.load(); })) return false;
     inserted.push_back(code);
-    return WaitUntil([&] { return stacked == before + 1; });
+    return true;
   }
   bool Reject(int code) {
-    const int before = Rejections();
-    if (!WaitUntil([&] { return peer->Command("reject " + std::to_string(code)).rfind("OK", 0) == 0; })) {
-      return false;
-    }
-    return WaitUntil([&] { return Rejections() == before + 1; });
+    return feed::Feed(*peer, "reject " + std::to_string(code), [this] { return Rejections(); });
   }
-  // Each acceptor's own bill codes, so that its sequence of sums is its own.
   bool Bills(int count) {
     for (int i = 0; i < count; ++i) {
-      if (!Bill(99 + (index + i * (index + 1)) % 6)) return false;
+      if (!Bill(feed::BillCode(index, i))) return false;
     }
     return true;
   }
@@ -170,17 +136,17 @@ class MultiAcceptor : public ::testing::Test {
   void CheckLedger(Acceptor& a, int rejectCode) {
     SCOPED_TRACE("acceptor " + std::to_string(a.index));
     std::vector<std::int32_t> expected;
-    for (int code : a.inserted) expected.push_back(ValueOf(code));
-    const std::string counters = " " + a.peer->Command("counters");
+    for (int code : a.inserted) expected.push_back(feed::ValueOf(code));
+    const std::string counters = a.peer->Command("counters");
     const int bills = static_cast<int>(a.inserted.size());
     std::lock_guard<std::mutex> hold(a.lock);
     EXPECT_EQ(a.offered, expected) << "each offer came from this driver's own emulator, once";
     EXPECT_EQ(a.stacked.load(), bills);
-    EXPECT_EQ(Counter(counters, "escrowed"), bills) << counters;
-    EXPECT_EQ(Counter(counters, "stacked"), bills) << counters;
-    EXPECT_EQ(Counter(counters, "stack1"), bills) << counters;
-    EXPECT_EQ(Counter(counters, "return"), 0) << counters;
-    EXPECT_EQ(Counter(counters, "rejected"), 1) << counters;
+    EXPECT_EQ(feed::Counter(counters, "escrowed"), bills) << counters;
+    EXPECT_EQ(feed::Counter(counters, "stacked"), bills) << counters;
+    EXPECT_EQ(feed::Counter(counters, "stack1"), bills) << counters;
+    EXPECT_EQ(feed::Counter(counters, "return"), 0) << counters;
+    EXPECT_EQ(feed::Counter(counters, "rejected"), 1) << counters;
     EXPECT_EQ(a.rejections, std::vector<std::int32_t>{rejectCode});
     EXPECT_EQ(a.misdelivered.load(), 0);
   }
@@ -191,7 +157,7 @@ class MultiAcceptor : public ::testing::Test {
 
 TEST_F(MultiAcceptor, FourDriversAgreeWithTheirOwnDevicesAndOneLostLineDisturbsNoOther) {
   for (auto& a : acceptors_) ASSERT_TRUE(a.driver->StartPolling());
-  for (auto& a : acceptors_) ASSERT_TRUE(WaitUntil([&] { return a.Idle(); })) << a.index;
+  for (auto& a : acceptors_) ASSERT_TRUE(WaitFor([&] { return feed::Idle(*a.peer); })) << a.index;
 
   // Bills and a rejection of its own on every acceptor at once.
   OnAll([](Acceptor& a) { return a.Bills(2) && a.Reject(0x71 + a.index) && a.Bills(2); });
@@ -202,7 +168,7 @@ TEST_F(MultiAcceptor, FourDriversAgreeWithTheirOwnDevicesAndOneLostLineDisturbsN
   const std::filesystem::path away = dir_ / "away";
   std::filesystem::rename(lost.link, away);
   OnAll([](Acceptor& a) { return a.Bills(3); }, kLost);
-  EXPECT_TRUE(WaitUntil([&] { return lost.Errors() >= 2 && !lost.driver->PortOpened(); }));
+  EXPECT_TRUE(WaitFor([&] { return lost.Errors() >= 2 && !lost.driver->PortOpened(); }));
   EXPECT_FALSE(lost.driver->PortOpened()) << "nothing to open while the name is gone";
   for (auto& a : acceptors_) {
     if (a.index == kLost) continue;
@@ -212,7 +178,7 @@ TEST_F(MultiAcceptor, FourDriversAgreeWithTheirOwnDevicesAndOneLostLineDisturbsN
 
   // Back under the same name: its next bill is offered, stacked and counted once.
   std::filesystem::rename(away, lost.link);
-  ASSERT_TRUE(WaitUntil([&] { return lost.driver->PortOpened() && lost.Idle(); }))
+  ASSERT_TRUE(WaitFor([&] { return lost.driver->PortOpened() && feed::Idle(*lost.peer); }))
       << lost.driver->ResultDescription();
   ASSERT_TRUE(lost.Bill(103));
   for (auto& a : acceptors_) EXPECT_TRUE(a.driver->StopPolling());

@@ -126,8 +126,12 @@ emulators_start() {
   for com in 6 7 8; do emulator_start_as "emulator$com" "$com" || return; done
 }
 
+# All three are told to end first, so that their endings overlap.
 emulators_stop() {
   local com
+  for com in 6 7 8; do
+    alive "emulator$com" && kill "$(cat "$state/emulator$com.pid")"
+  done
   for com in 6 7 8; do stop "emulator$com"; rm -f "$state/emulator$com.control"; done
 }
 

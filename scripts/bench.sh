@@ -37,11 +37,11 @@ echo "== automation layer under Wine ($win_dir)"
 # emulators behind COM5 to COM8.
 cmake --build build/release -j2 --target multi_acceptor_bench
 echo "== four acceptors, native"
-build/release/tests/bench/multi_acceptor_bench "${5:-10}" "${6:-20}"
+build/release/tests/bench/multi_acceptor_bench "${5:-10}" "${6:-40}"
 echo "== four acceptors under Wine ($win_dir)"
 trap 'fixture emulators-stop; fixture emulator-stop; fixture server-stop' EXIT
 fixture emulators-start
 (
   cd "$win_dir/tests/bench"
-  bash "$root/cmake/wine/run.sh" "$wine_config" multi_acceptor_bench.exe "${5:-10}" "${6:-20}"
+  bash "$root/cmake/wine/run.sh" "$wine_config" multi_acceptor_bench.exe "${5:-10}" "${6:-40}"
 )

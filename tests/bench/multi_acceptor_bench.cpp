@@ -129,7 +129,7 @@ void MeasureBusy(int bills, int interval) {
 
 int main(int argc, char** argv) {
   const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
-  const int bills = argc > 2 ? std::atoi(argv[2]) : 20;
+  const int bills = argc > 2 ? std::atoi(argv[2]) : 40;
   notarel::MeasureIdle(idleSeconds);
   if (argc <= 3) {
     notarel::MeasureBusy(bills, 100);

@@ -185,6 +185,9 @@ TEST(MultiAcceptor, FourControlsAgreeWithTheirOwnDevicesAndOneLostLineDisturbsNo
   EXPECT_TRUE(WaitFor([&] { return lost.sink.Errors() >= 2; }));
   for (auto& a : acceptors) {
     EXPECT_EQ(a.sink.Errors() == 0, a.index != kLost) << "Error events on acceptor " << a.index;
+    if (a.index != kLost) {
+      EXPECT_TRUE(a.PortOpened()) << a.index;
+    }
   }
 
   // Back: its next bill is offered, stacked and counted once.

@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
   const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
   const int bills = argc > 2 ? std::atoi(argv[2]) : 40;
   notarel::MeasureIdle(idleSeconds);
-  if (argc <= 3) {
+  if (bills > 0 && argc <= 3) {
     notarel::MeasureBusy(bills, 100);
     notarel::MeasureBusy(bills, 10);
   }

@@ -9,6 +9,7 @@
 #   WineServer  the build's Wine prefix and a persistent Wine server of our own,
 #               with COM5 listed among the registry's serial ports
 #   Emulator    the native rud003-emu behind COM5 of the prefix
+#   Emulators   three more behind COM6 to COM8, for several acceptors in one process
 #   Registered_<folder>  regsvr32 of the Notarel.dll beside that folder's programs
 # so that `ctest -R automation` starts the server and the emulator, registers
 # the DLL, runs the suite and cleans up again.
@@ -75,6 +76,8 @@ _notarel_wine_fixture(Emulator fixture.emulator emulator-start fixture.emulator.
 set_tests_properties(fixture.wineserver PROPERTIES FIXTURES_REQUIRED Locales DEPENDS fixture.display)
 set_tests_properties(fixture.display.stop PROPERTIES DEPENDS fixture.wineserver.stop)
 set_tests_properties(fixture.emulator fixture.emulator.stop PROPERTIES FIXTURES_REQUIRED WineServer)
+_notarel_wine_fixture(Emulators fixture.emulators emulators-start fixture.emulators.stop emulators-stop)
+set_tests_properties(fixture.emulators fixture.emulators.stop PROPERTIES FIXTURES_REQUIRED WineServer)
 
 # regsvr32 of the Notarel.dll in FOLDER (a binary directory of the tests). The
 # registration names one file, so the folders take turns: each registration
@@ -99,16 +102,17 @@ function(_notarel_wine_register folder)
 endfunction()
 
 # One run of a Windows test program under Wine, as ctest test NAME:
-#   notarel_wine_test(NAME TARGET [EMULATOR] [DISPLAY] [REGISTERED]
+#   notarel_wine_test(NAME TARGET [EMULATOR] [EMULATORS] [DISPLAY] [REGISTERED]
 #                     [LOCALE L] [CODE_PAGE N] [FILTER GTEST_FILTER] [TIMEOUT S]
 #                     [CONFIGURATION C])
 # EMULATOR: talks to the emulator behind COM5 (one such test at a time).
+# EMULATORS: talks to the emulators behind COM5 to COM8 (EmulatorPeer::StartAt).
 # DISPLAY: opens windows. REGISTERED: needs the Notarel.dll beside it registered.
 # LOCALE and CODE_PAGE: the C library's locale, and the ANSI code page the
 # tests then expect (NOTAREL_ANSI_CODE_PAGE). FILTER: the gtest filter.
 # CONFIGURATION: run only on request, by ctest -C C.
 function(notarel_wine_test name target)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "EMULATOR;DISPLAY;REGISTERED" "LOCALE;CODE_PAGE;FILTER;TIMEOUT;CONFIGURATION" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "EMULATOR;EMULATORS;DISPLAY;REGISTERED" "LOCALE;CODE_PAGE;FILTER;TIMEOUT;CONFIGURATION" "")
   set(_args)
   if(arg_FILTER)
     set(_args --gtest_filter=${arg_FILTER})
@@ -123,6 +127,10 @@ function(notarel_wine_test name target)
   if(arg_EMULATOR)
     list(APPEND _fixtures Emulator)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK notarel_com5)
+  endif()
+  if(arg_EMULATORS)
+    list(APPEND _fixtures Emulator Emulators)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "notarel_com5;notarel_com6_8")
   endif()
   if(arg_DISPLAY)
     list(APPEND _fixtures Display)

@@ -40,3 +40,18 @@ echo "== automation layer under Wine ($win_dir)"
   cd "$win_dir/tests/bench"
   bash "$root/cmake/wine/run.sh" "$wine_config" automation_bench.exe "${3:-200000}" "${4:-5000}"
 )
+
+# Four acceptors in one process: CPU per idle acceptor at the default polling
+# interval and Bill-to-Stacked latency with all four busy (arguments 5 and 6:
+# idle seconds, bills per acceptor), natively and under Wine against the
+# emulators behind COM5 to COM8.
+cmake --build build/release -j2 --target multi_acceptor_bench
+echo "== four acceptors, native"
+build/release/tests/bench/multi_acceptor_bench "${5:-10}" "${6:-40}"
+echo "== four acceptors under Wine ($win_dir)"
+trap 'fixture emulators-stop; fixture emulator-stop; fixture server-stop' EXIT
+fixture emulators-start
+(
+  cd "$win_dir/tests/bench"
+  bash "$root/cmake/wine/run.sh" "$wine_config" multi_acceptor_bench.exe "${5:-10}" "${6:-40}"
+)

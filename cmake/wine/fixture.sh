@@ -6,6 +6,8 @@
 #   display-start, -stop     a virtual X display (Xvfb, 24-bit colour)
 #   server-start, -stop      the prefix (created when missing) and our own Wine server
 #   emulator-start, -stop    the native emulator behind COM5 of the prefix
+#   emulators-start, -stop   three more emulators behind COM6 to COM8, for the
+#                            tests of several acceptors in one process
 #   register, unregister DLL regsvr32 (/u) of DLL under the Russian locale
 # Processes that outlive a step are recorded in the build's wine-run folder
 # (NAME.pid) and write their output to files there, never to the step's own
@@ -116,27 +118,46 @@ server_stop() {
   timeout 60 wineserver -w 2>/dev/null || true
 }
 
-emulator_start() {
+emulator_start() { emulator_start_as emulator "$com_number"; }
+
+# The emulators behind COM6 to COM8, recorded as emulator6 to emulator8.
+emulators_start() {
+  local com
+  for com in 6 7 8; do emulator_start_as "emulator$com" "$com" || return; done
+}
+
+# All three are told to end first, so that their endings overlap.
+emulators_stop() {
+  local com
+  for com in 6 7 8; do
+    alive "emulator$com" && kill "$(cat "$state/emulator$com.pid")"
+  done
+  for com in 6 7 8; do stop "emulator$com"; rm -f "$state/emulator$com.control"; done
+}
+
+# The emulator NAME (its files in the state folder are NAME.*) behind COM number COM.
+emulator_start_as() {
+  local name=$1 com=$2
   [ -x "$NOTAREL_EMULATOR" ] || {
     echo "fixture.sh: no emulator at $NOTAREL_EMULATOR: build the native rud003-emu and pass" >&2
     echo "  its path to the Windows build (cmake -DNOTAREL_EMULATOR=PATH)" >&2
     return 2
   }
-  stop emulator
-  local out=$state/emulator.out
+  stop "$name"
+  local out=$state/$name.out
   : >"$out"
-  "$NOTAREL_EMULATOR" --link "$WINEPREFIX/dosdevices/com$com_number" --control-tcp 0 \
-    --log "$state/emulator.log" </dev/null >"$out" 2>"$state/emulator.err" &
-  echo $! >"$state/emulator.pid"
+  "$NOTAREL_EMULATOR" --link "$WINEPREFIX/dosdevices/com$com" --control-tcp 0 \
+    --log "$state/$name.log" </dev/null >"$out" 2>"$state/$name.err" &
+  echo $! >"$state/$name.pid"
   # Ready is what the emulator prints, so watch its output rather than guess a delay.
   wait_for 30 grep -qx READY "$out" || {
     echo "fixture.sh: the emulator did not report READY; its output:" >&2
-    cat "$out" "$state/emulator.err" >&2
-    stop emulator
+    cat "$out" "$state/$name.err" >&2
+    stop "$name"
     return 1
   }
-  sed -n 's/^CONTROL //p' "$out" >"$state/emulator.control"
-  echo "emulator on COM$com_number ($(sed -n 's/^PTY //p' "$out")), control $(cat "$state/emulator.control")"
+  sed -n 's/^CONTROL //p' "$out" >"$state/$name.control"
+  echo "emulator on COM$com ($(sed -n 's/^PTY //p' "$out")), control $(cat "$state/$name.control")"
 }
 
 register() {
@@ -154,8 +175,10 @@ case $action in
   server-stop) server_stop ;;
   emulator-start) emulator_start ;;
   emulator-stop) stop emulator; rm -f "$state/emulator.control" ;;
+  emulators-start) emulators_start ;;
+  emulators-stop) emulators_stop ;;
   register) register "" "$3" ;;
   unregister) register /u "$3" ;;
   *) echo "usage: $0 CONFIG locales|display-start|display-stop|server-start|server-stop|" \
-       "emulator-start|emulator-stop|register DLL|unregister DLL" >&2; exit 2 ;;
+       "emulator-start|emulator-stop|emulators-start|emulators-stop|register DLL|unregister DLL" >&2; exit 2 ;;
 esac

@@ -18,6 +18,14 @@ if alive emulator; then
   NOTAREL_EMU_CONTROL=$(cat "$state/emulator.control")
   export NOTAREL_EMU_COM NOTAREL_EMU_CONTROL
 fi
+# The emulators behind COM6 to COM8, when the tests of several acceptors asked
+# for them, as NOTAREL_EMU_COM_1 to _3 and NOTAREL_EMU_CONTROL_1 to _3.
+for com in 6 7 8; do
+  if alive "emulator$com"; then
+    export "NOTAREL_EMU_COM_$((com - 5))=$com"
+    export "NOTAREL_EMU_CONTROL_$((com - 5))=$(cat "$state/emulator$com.control")"
+  fi
+done
 # Only the programs that open windows see the display (NOTAREL_WINE_DISPLAY=1):
 # a program without one fails where it would wait for a window nobody answers.
 [ "${NOTAREL_WINE_DISPLAY:-0}" = 1 ] || unset DISPLAY

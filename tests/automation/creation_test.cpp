@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "automation_test.h"
+#include "event_sink_base.h"
 
 namespace notarel::test {
 namespace {
@@ -142,21 +143,8 @@ TEST(Creation, UnloadIsRefusedWhileAnObjectOrLockLives) {
 }
 
 // A sink that takes no events; it lives on the test's stack.
-class IdleSink : public IDispatch {
+class IdleSink : public EventSinkBase {
  public:
-  virtual ~IdleSink() = default;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch);
-    *out = known ? static_cast<IDispatch*>(this) : nullptr;
-    return known ? S_OK : E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                    UINT*) override {
     return S_OK;

@@ -24,6 +24,12 @@ class EmulatorPeer {
   // is already running and its options cannot change: they are ignored, and a
   // caller that needs a behaviour there asks for it with a control command.
   static std::unique_ptr<EmulatorPeer> Start(const std::vector<std::string>& extraArgs);
+  // One of several emulators at once, for tests of several acceptors in one
+  // process; index 0 is the one Start gives. Natively every call starts a
+  // fresh emulator. Under Wine the script starts three more behind COM6 to
+  // COM8 for the tests that ask for them (NOTAREL_EMU_COM_1 to _3 and
+  // NOTAREL_EMU_CONTROL_1 to _3 in the environment).
+  static std::unique_ptr<EmulatorPeer> StartAt(int index);
 
   // Sends one control line and returns the emulator's one-line reply
   // ("OK ..." or "ERR ..."), or "" when the emulator did not answer.

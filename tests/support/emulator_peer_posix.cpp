@@ -111,6 +111,8 @@ class ProcessPeer : public EmulatorPeer {
 
 std::unique_ptr<EmulatorPeer> EmulatorPeer::Start() { return Start({}); }
 
+std::unique_ptr<EmulatorPeer> EmulatorPeer::StartAt(int) { return Start({}); }
+
 std::unique_ptr<EmulatorPeer> EmulatorPeer::Start(const std::vector<std::string>& extraArgs) {
   auto peer = std::make_unique<ProcessPeer>();
   if (peer->Launch(extraArgs)) return peer;

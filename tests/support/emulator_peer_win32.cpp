@@ -119,18 +119,22 @@ class ComLinkPeer : public EmulatorPeer {
   std::string buffered_;
 };
 
-// The environment's settings, or why they are unusable.
-std::string ReadEnvironment(int& comNumber, sockaddr_in& address) {
-  const char* com = std::getenv("NOTAREL_EMU_COM");
-  const char* control = std::getenv("NOTAREL_EMU_CONTROL");
+// The environment's settings of the INDEXth emulator, or why they are unusable.
+std::string ReadEnvironment(int index, int& comNumber, sockaddr_in& address) {
+  const std::string suffix = index == 0 ? "" : "_" + std::to_string(index);
+  const std::string comName = "NOTAREL_EMU_COM" + suffix;
+  const std::string controlName = "NOTAREL_EMU_CONTROL" + suffix;
+  const char* com = std::getenv(comName.c_str());
+  const char* control = std::getenv(controlName.c_str());
   if (com == nullptr || control == nullptr) {
-    return "NOTAREL_EMU_COM and NOTAREL_EMU_CONTROL must name the emulator's COM port and control "
-           "address (run the tests through ctest of the Windows build)";
+    return comName + " and " + controlName + " must name the emulator's COM port and control "
+           "address (run the tests through ctest of the Windows build" +
+           (index == 0 ? std::string(")") : std::string(", as a test of several emulators)"));
   }
   comNumber = std::atoi(com);
-  if (comNumber < 1) return std::string("NOTAREL_EMU_COM is not a port number: ") + com;
+  if (comNumber < 1) return comName + " is not a port number: " + com;
   if (!ParseControlAddress(control, address)) {
-    return std::string("NOTAREL_EMU_CONTROL is not HOST:PORT: ") + control;
+    return controlName + " is not HOST:PORT: " + control;
   }
   return {};
 }
@@ -142,10 +146,12 @@ std::unique_ptr<EmulatorPeer> EmulatorPeer::Start(const std::vector<std::string>
   return Start();
 }
 
-std::unique_ptr<EmulatorPeer> EmulatorPeer::Start() {
+std::unique_ptr<EmulatorPeer> EmulatorPeer::Start() { return StartAt(0); }
+
+std::unique_ptr<EmulatorPeer> EmulatorPeer::StartAt(int index) {
   int comNumber = 0;
   sockaddr_in address{};
-  std::string problem = ReadEnvironment(comNumber, address);
+  std::string problem = ReadEnvironment(index, comNumber, address);
   if (problem.empty() && !StartWinsock()) problem = "WSAStartup failed";
   auto peer = std::make_unique<ComLinkPeer>(comNumber);
   if (problem.empty()) problem = peer->Connect(address);

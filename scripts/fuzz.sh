@@ -34,7 +34,9 @@ run_short() {
   local seconds=${FUZZ_SECONDS:-20} work status=0
   build "${targets[@]}"
   work=$(mktemp -d "$(scratch_base)/notarel-fuzz.XXXXXX")
-  trap 'rm -rf "$work"' EXIT
+  # The folder's name goes into the trap now: the local is gone when it runs.
+  # shellcheck disable=SC2064
+  trap "rm -rf '$work'" EXIT
   for target in "${targets[@]}"; do
     mkdir -p "$work/$target/corpus" "$work/$target/tmp"
     cp "$(seeds_of "$target")"/* "$work/$target/corpus/"

@@ -131,6 +131,10 @@ function(notarel_wine_test name target)
   if(arg_EMULATORS)
     list(APPEND _fixtures Emulator Emulators)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "notarel_com5;notarel_com6_8")
+  else()
+    # Every other program sees COM6 to COM8 without a device (the searches
+    # list every port), so it runs once the extra emulators are gone.
+    set_tests_properties(${name} PROPERTIES DEPENDS fixture.emulators.stop)
   endif()
   if(arg_DISPLAY)
     list(APPEND _fixtures Display)

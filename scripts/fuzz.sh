@@ -2,7 +2,9 @@
 # Builds the libFuzzer targets (clang, ASan+UBSan) in build/fuzz and runs them.
 #
 #   bash scripts/fuzz.sh --short                 each target FUZZ_SECONDS (20) s over a copy of its corpus
-#   bash scripts/fuzz.sh --long TARGET [RUNS]    one target for RUNS executions (10000000)
+#   bash scripts/fuzz.sh --long TARGET [RUNS] [JOBS]
+#                                                one target for RUNS executions (10000000) in all,
+#                                                shared out among JOBS processes (1) on one corpus
 #
 # Targets: link_fuzzer (receive path and reply checks), xml_fuzzer (the XML
 # reader through windows of every size), settings_fuzzer (LoadParams on
@@ -10,8 +12,9 @@
 # _fuzzer>; neither mode writes into it. A short run works on a copy in a
 # temporary folder, removed afterwards; a long run keeps what it finds in
 # build/fuzz/long/<target>/corpus, its log in build/fuzz/long/<target>/run.log
-# and any finding (crash-*, timeout-*, leak-*) beside them. Exit status 1 when
-# a target found something.
+# (run.N.log for process N of several, which pick up each other's finds from
+# the corpus as they go) and any finding (crash-*, timeout-*, leak-*) beside
+# them. Exit status 1 when a target found something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,21 +62,29 @@ run_short() {
 }
 
 run_long() {
-  local target=${1:?"--long needs a target: ${targets[*]}"} runs=${2:-10000000} dir
+  local target=${1:?"--long needs a target: ${targets[*]}"} runs=${2:-10000000} jobs=${3:-1} dir
+  local pids=() status=0 job log
   build "$target"
   dir=build/fuzz/long/$target
   mkdir -p "$dir/corpus" "$dir/tmp"
   cp -n "$(seeds_of "$target")"/* "$dir/corpus/"
-  echo "== $target: $runs runs; log in $dir/run.log"
+  echo "== $target: $runs runs in $jobs process(es); log in $dir/run*.log"
   TMPDIR=$(mktemp -d "$(scratch_base)/notarel-fuzz.XXXXXX")
   trap 'rm -rf "$TMPDIR"' EXIT
   export TMPDIR
-  "build/fuzz/tests/fuzz/$target" "$dir/corpus" -runs="$runs" -timeout=10 \
-    -print_final_stats=1 -artifact_prefix="$dir/" >"$dir/run.log" 2>&1
+  for ((job = 1; job <= jobs; ++job)); do
+    log=$dir/run.log
+    [ "$jobs" -gt 1 ] && log=$dir/run.$job.log
+    "build/fuzz/tests/fuzz/$target" "$dir/corpus" -runs=$((runs / jobs)) -timeout=10 \
+      -print_final_stats=1 -artifact_prefix="$dir/" >"$log" 2>&1 &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+  return $status
 }
 
 case "$mode" in
   --short) run_short ;;
   --long) shift; run_long "$@" ;;
-  *) sed -n '2,15p' "$0" >&2; exit 2 ;;
+  *) sed -n "2,17p" "$0" >&2; exit 2 ;;
 esac

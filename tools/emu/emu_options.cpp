@@ -8,7 +8,7 @@ const char* const kUsage =
     "usage: rud003-emu [--link PATH] [--control-tcp PORT] [--script FILE] [--log FILE]\n"
     "                  [--model TEXT] [--boot TEXT] [--wire 0|9600|19200] [--seed N]\n"
     "                  [--start-state powerup|enabled|inhibited]\n"
-    "                  [--soak SEED] [--soak-rates NAME=VALUE,...]\n";
+    "                  [--soak SEED] [--soak-rates NAME=VALUE,...] [--realtime PRIORITY]\n";
 
 namespace {
 
@@ -41,6 +41,9 @@ bool ApplyOption(const std::string& name, const std::string& value, EmulatorOpti
   } else if (name == "--soak-rates") {
     std::string error;
     return ApplySoakRates(SplitSoakRates(value), o.soak_rates, error);
+  } else if (name == "--realtime") {
+    if (!ParseNumber(value, 99, number)) return false;
+    o.realtime_priority = number;
   } else if (name == "--seed") {
     if (!ParseNumber(value, 0xFFFFFFFFU, number)) return false;
     o.seed = number;
@@ -55,7 +58,7 @@ bool ApplyOption(const std::string& name, const std::string& value, EmulatorOpti
 bool ParseOptions(int argc, const char* const* argv, EmulatorOptions& options, std::string& error) {
   static const char* const kNames[] = {"--link", "--control-tcp", "--script", "--log", "--model",
                                        "--boot", "--wire", "--seed", "--start-state",
-                                       "--soak", "--soak-rates"};
+                                       "--soak", "--soak-rates", "--realtime"};
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
     bool known = false;

@@ -20,6 +20,9 @@ struct EmulatorOptions {
   StartState start = StartState::kPowerUp;
   std::optional<std::uint32_t> soak_seed;    // run the soak scenario from the start
   SoakRates soak_rates;
+  // Real-time (round-robin) priority, 1 to 99, so that a loaded machine does
+  // not hold replies back past the host's read time-out; 0: ordinary.
+  unsigned realtime_priority = 0;
 };
 
 // Fills options from argv; on a bad command line returns false with the reason in error.

@@ -49,6 +49,7 @@ class Emulator {
  private:
   struct PendingReply {
     TimePoint release;
+    TimePoint queued;  // when its request was read
     Bytes bytes;
     std::vector<std::string> faults;
   };

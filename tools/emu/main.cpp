@@ -1,7 +1,11 @@
 // rud003-emu: the acceptor on a pseudo-terminal, for tests and for
 // integrators without the hardware.
+#include <sched.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <random>
@@ -32,6 +36,19 @@ bool InstallSignals() {
   return true;
 }
 
+// Round-robin real-time scheduling where the process may have it; where it
+// may not, the emulator runs on with ordinary scheduling and says so.
+void ApplyRealtime(unsigned priority, notarel::emu::EmuLog& log) {
+  if (priority == 0) return;
+  sched_param param{};
+  param.sched_priority = static_cast<int>(priority);
+  if (::sched_setscheduler(0, SCHED_RR, &param) == 0) {
+    log.Line("real-time priority " + std::to_string(priority));
+  } else {
+    log.Line(std::string("real-time priority refused (") + std::strerror(errno) + "): ordinary scheduling");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,6 +72,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   EmuLog log(log_file);
+  ApplyRealtime(options.realtime_priority, log);
   const std::uint32_t seed = options.seed ? *options.seed : std::random_device{}();
   int status = 0;
   try {

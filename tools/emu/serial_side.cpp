@@ -97,7 +97,7 @@ std::chrono::milliseconds Emulator::ExtraDelay(const Bytes& request) {
 
 bool Emulator::QueueReply(const Bytes& body, TimePoint now, std::chrono::milliseconds extra) {
   const Bytes frame = BuildFrame(body);
-  PendingReply reply{now + delay_ + extra, frame, {}};
+  PendingReply reply{now + delay_ + extra, now, frame, {}};
   if (faults_.HasPending()) {
     ShapedReply shaped = faults_.Shape(frame);
     reply.bytes = std::move(shaped.bytes);
@@ -113,6 +113,7 @@ void Emulator::ReleaseReplies(TimePoint now) {
     const PendingReply& reply = replies_.front();
     for (const std::string& fault : reply.faults) log_.Line("FAULT " + fault);
     log_.Line("TX " + HexDump(reply.bytes));
+    if (soak_ && soak_->Released(now - reply.queued)) log_.Line("SOAK reply after the host's read time-out");
     pacer_.Send(reply.bytes, now);
     replies_.pop_front();
   }

@@ -1,5 +1,6 @@
 #include "soak_scenario.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -191,6 +192,18 @@ std::chrono::milliseconds SoakScenario::ReplyDelay(const Bytes& request) {
   return std::chrono::milliseconds{amount % (most + 1)};
 }
 
+// The host's read gives up when no byte has come 150 ms after its request
+// (100 ms plus 50 ms for the byte it asks for).
+constexpr std::chrono::milliseconds kHostReadTimeout{150};
+
+bool SoakScenario::Released(std::chrono::steady_clock::duration waited) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(waited);
+  counters_.longest_wait_ms = std::max<unsigned long>(counters_.longest_wait_ms, static_cast<unsigned long>(ms.count()));
+  if (waited < kHostReadTimeout) return false;
+  ++counters_.late_replies;
+  return true;
+}
+
 void SoakScenario::AfterReply(const Bytes& request_body, const Bytes& reply_body, bool intact) {
   if (!intact) {
     ++counters_.spoiled;
@@ -330,6 +343,8 @@ std::string SoakScenario::FormatCounters() const {
       {"failure_reports", c.failure_reports},
       {"short_replies", c.short_replies},
       {"slowed", c.slowed},
+      {"late_replies", c.late_replies},
+      {"longest_wait_ms", c.longest_wait_ms},
       {"offers_dropped", c.offers_dropped},
       {"offers_dropped_unanswered", c.offers_dropped_unanswered},
       {"offers_ignored", c.offers_ignored},

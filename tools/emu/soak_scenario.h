@@ -52,6 +52,12 @@ struct SoakCounters {
   unsigned long failure_reports = 0;
   unsigned long short_replies = 0;     // replies cut to their status byte (spoiled ones)
   unsigned long slowed = 0;            // replies held back
+  // Replies that reached the line after the host's read time-out, the
+  // emulator having been held up by a loaded machine: the host never read
+  // them although they count as read, so a run with any is void. And the
+  // longest wait of any reply from its request.
+  unsigned long late_replies = 0;
+  unsigned long longest_wait_ms = 0;
   // ESCROW replies the host read whole and then left without Stack1 or
   // Return because its driver stopped (an inhibit came next); of those, the
   // ones no Bill event had answered. An ESCROW followed by the next status
@@ -89,6 +95,9 @@ class SoakScenario {
   std::chrono::milliseconds ReplyDelay(const Bytes& request);
   // The reply went out; intact when the host can read it.
   void AfterReply(const Bytes& request_body, const Bytes& reply_body, bool intact);
+  // A reply reached the line `waited` after its request was read; true when
+  // that is too late for the host, whose read had given up by then.
+  bool Released(std::chrono::steady_clock::duration waited);
 
   // The host's answer for the bill in escrow: "OK bill=0xNN" or "ERR ...".
   std::string Answer(bool accept, const DeviceModel& model);

@@ -265,20 +265,30 @@ fi
 echo "== upgrade: msiexec /i Notarel-$next.msi /qn"
 failures_before=$failures
 for file in "${settings[@]}"; do cp "$file" "$file.before"; done
-declare -A inode_before
-for file in "${installed[@]}" "${settings[@]}"; do inode_before[$file]=$(stat -c %i "$file"); done
+# A second link to each file holds its inode while the upgrade runs: a file
+# deleted and written again could otherwise get its old inode number back
+# (ext4 reuses freed ones at once) and pass for untouched.
+held=$work/held-before-upgrade
+rm -rf "$held" && mkdir -p "$held"
+declare -A held_link
+held_count=0
+for file in "${installed[@]}" "${settings[@]}"; do
+  held_link[$file]=$held/$((held_count += 1))
+  ln "$file" "${held_link[$file]}"
+done
 LC_ALL=ru_RU.UTF-8 wine_run upgrade 64 msiexec /i "$(winpath "$work/Notarel-$next.msi")" /qn &&
   pass "upgraded" || fail "msiexec /i of $next failed; see $logs/upgrade.log"
 for index in "${!installed[@]}"; do
   file=${installed[$index]}
   if ! cmp -s "$file" "${sources[$index]}"; then fail "$file missing or not the built file"
-  elif [ "$(stat -c %i "$file")" = "${inode_before[$file]}" ]; then fail "$file was not replaced"; fi
+  elif [ "$file" -ef "${held_link[$file]}" ]; then fail "$file was not replaced"; fi
 done
 for file in "${settings[@]}"; do
-  cmp -s "$file" "$file.before" && [ "$(stat -c %i "$file")" = "${inode_before[$file]}" ] ||
+  cmp -s "$file" "$file.before" && [ "$file" -ef "${held_link[$file]}" ] ||
     fail "the upgrade changed the settings file $file"
   rm -f "$file.before"
 done
+rm -rf "$held"
 uninstall_key='Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\'
 flush
 grep -qiF "[${uninstall_key}${code_old}]" "$WINEPREFIX/system.reg" &&

@@ -72,8 +72,10 @@ long BillValueBefore(const std::vector<std::wstring>& lines, size_t before) {
 // Starts a run and waits until the page has reset and enabled the device.
 void StartRun(const TNotaprobe& app, const TAcceptPage& page) {
   app.PressToStartLoop(page.Page, L"Начать");
-  EXPECT_TRUE(uiprobe::WaitUntil([&] { return uiprobe::IsEnabled(page.Stop); }, 20000));
-  EXPECT_FALSE(uiprobe::IsEnabled(page.Start));
+  // The page enables Stop, then disables Start: both are waited for, since a
+  // look between the two would see both enabled.
+  EXPECT_TRUE(uiprobe::WaitUntil(
+      [&] { return uiprobe::IsEnabled(page.Stop) && !uiprobe::IsEnabled(page.Start); }, 20000));
   EXPECT_TRUE(WaitForTrace(page.Memo, {L"-> RESET", L"-> OK", L"-> WRITE DENOMINATION", L"-> OK",
                                        L"-> DISABLE INHIBIT", L"-> OK"}))
       << Narrow(uiprobe::Text(page.Memo));

@@ -132,7 +132,7 @@ TEST_F(DeviceCommands, FaultCommandsQueueForTheNextReply) {
 }
 
 TEST_F(DeviceCommands, LinkCommandsAreLeftToTheEventLoop) {
-  for (const char* line : {"silent 100", "stream on", "delay 5", "wire 9600", "hangup", "sleep 1", "quit",
+  for (const char* line : {"silent 100", "stream on", "delay 5", "wire 9600", "hangup", "hangup 500", "sleep 1", "quit",
                            "soak 1", "answer accept"}) {
     EXPECT_EQ(Run(line), "(loop)") << line;
   }

@@ -322,7 +322,24 @@ TEST(EmulatorProcess, TcpControlOutlivesStdinAndHangupMovesTheLink) {
   const int new_port = OpenRawPort(link);
   ASSERT_GE(new_port, 0);
   EXPECT_EQ(Exchange(new_port, kStatus), "FC 05 40 2B 15");
+
+  // Away for a while, as an adapter being replugged: the old line is dead
+  // and the link missing until a new line takes its place.
+  EXPECT_EQ(client.Command("hangup 2000"), "OK AWAY 2000");
+  EXPECT_LE(::read(new_port, &b, 1), 0);
   ::close(new_port);
+  EXPECT_NE(::access(link.c_str(), F_OK), 0) << "no link while the line is away";
+  EXPECT_EQ(client.Command("hangup x"), "ERR hangup expects nothing or a number from 0 to 86400000");
+  bool back = false;
+  for (int i = 0; i < 1000 && !back; ++i) {
+    back = ::access(link.c_str(), F_OK) == 0;
+    if (!back) ::usleep(10000);
+  }
+  ASSERT_TRUE(back) << "the line came back under its link";
+  const int returned_port = OpenRawPort(link);
+  ASSERT_GE(returned_port, 0);
+  EXPECT_EQ(Exchange(returned_port, kStatus), "FC 05 40 2B 15");
+  ::close(returned_port);
 
   emu.Signal(SIGTERM);
   EXPECT_EQ(emu.ReadLine().rfind("COUNTERS ", 0), 0U);

@@ -10,7 +10,7 @@
 namespace notarel::emu {
 namespace {
 
-enum class Arg { kNone, kNumber, kStateHex, kByteList, kPowerUpKind, kOnOff, kBaud, kSoak, kAnswer,
+enum class Arg { kNone, kNumber, kOptionalNumber, kStateHex, kByteList, kPowerUpKind, kOnOff, kBaud, kSoak, kAnswer,
                  kHost, kSlow };
 
 struct VerbRule {
@@ -42,7 +42,7 @@ constexpr VerbRule kVerbs[] = {
     {"stream", Verb::kStream, Arg::kOnOff, 0},
     {"delay", Verb::kDelay, Arg::kNumber, kMaxMillis},
     {"wire", Verb::kWire, Arg::kBaud, 0},
-    {"hangup", Verb::kHangup, Arg::kNone, 0},
+    {"hangup", Verb::kHangup, Arg::kOptionalNumber, kMaxMillis},
     {"counters", Verb::kCounters, Arg::kNone, 0},
     {"status", Verb::kStatus, Arg::kNone, 0},
     {"sleep", Verb::kSleep, Arg::kNumber, kMaxMillis},
@@ -106,6 +106,11 @@ std::string ParseArgument(const VerbRule& rule, const std::vector<std::string>& 
       return one && ParseNumber(first, rule.max, cmd.number)
                  ? ""
                  : "expects a number from 0 to " + std::to_string(rule.max);
+    case Arg::kOptionalNumber:
+      if (args.empty()) return "";
+      return one && ParseNumber(first, rule.max, cmd.number)
+                 ? ""
+                 : "expects nothing or a number from 0 to " + std::to_string(rule.max);
     case Arg::kStateHex: {
       // The argument is a status byte and always read as hex, with or without 0x.
       const bool prefixed = first.size() > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X');

@@ -100,7 +100,7 @@ std::string Emulator::Execute(const ControlCommand& command, TimePoint now) {
       pacer_.SetBaud(command.number);
       return "OK";
     case Verb::kHangup:
-      return Hangup();
+      return Hangup(std::chrono::milliseconds(command.number), now);
     case Verb::kHost:
       return HostCommand(command.on);
     case Verb::kSlow:
@@ -126,9 +126,23 @@ std::string Emulator::Execute(const ControlCommand& command, TimePoint now) {
   return reply ? *reply : "ERR not available";
 }
 
-std::string Emulator::Hangup() {
+// The line goes away at once. It comes back under the same link either at
+// once or, as a replugged adapter does, after `away`, the link missing until
+// then.
+std::string Emulator::Hangup(std::chrono::milliseconds away, TimePoint now) {
   pty_.Close();
   ResetLine();
+  if (away.count() > 0) {
+    pty_.RemoveLink();
+    line_back_at_ = now + away;
+    log_.Line("hangup: line away for " + std::to_string(away.count()) + " ms");
+    return "OK AWAY " + std::to_string(away.count());
+  }
+  return OpenNewLine();
+}
+
+std::string Emulator::OpenNewLine() {
+  line_back_at_.reset();
   try {
     pty_.Open();
   } catch (const std::system_error& e) {

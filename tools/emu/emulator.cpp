@@ -72,6 +72,7 @@ timespec Emulator::PollTimeout(TimePoint now) const {
     if (t && (!next || *t < *next)) next = t;
   };
   if (!replies_.empty()) consider(replies_.front().release);
+  consider(line_back_at_);
   if (streaming_ && pacer_.Baud() == 0) consider(next_stream_chunk_);
   consider(stdin_->WakeAt());
   if (script_) consider(script_->WakeAt());
@@ -119,6 +120,7 @@ void Emulator::Run(const volatile std::sig_atomic_t& stop_requested, int wake_fd
       }
     }
     const TimePoint now = Clock::now();
+    if (line_back_at_ && now >= *line_back_at_) OpenNewLine();
     ServeRequests(now);
     ServeChannels(now);
     ReleaseReplies(now);

@@ -78,7 +78,9 @@ class Emulator {
   void ServeChannels(TimePoint now);
   void ServeChannel(ControlChannel& channel, TimePoint now);
   std::string Execute(const ControlCommand& command, TimePoint now);
-  std::string Hangup();
+  std::string Hangup(std::chrono::milliseconds away, TimePoint now);
+  // A new pseudo-terminal behind the link: "OK PTY <path>", or "ERR <why>".
+  std::string OpenNewLine();
   std::string HostCommand(bool polling);
   void RestartLink();
   void Answer(ControlChannel& channel, const std::string& line, const std::string& reply);
@@ -110,6 +112,7 @@ class Emulator {
   std::deque<PendingReply> replies_;
   Bytes line_out_;  // due bytes the pty has not taken yet
   TimePoint silent_until_{};
+  std::optional<TimePoint> line_back_at_;  // a line that hung up for a while returns then
   std::chrono::milliseconds delay_{0};
   std::map<std::uint8_t, std::chrono::milliseconds> slow_;  // by command byte
   bool streaming_ = false;

@@ -134,6 +134,11 @@ void Emulator::FeedStream(TimePoint now) {
 void Emulator::FlushLine(TimePoint now) {
   const Bytes due = pacer_.TakeSendable(now);
   line_out_.insert(line_out_.end(), due.begin(), due.end());
+  // A line that is away takes nothing: what was due is lost, as on a cut wire.
+  if (pty_.master_fd() < 0) {
+    line_out_.clear();
+    return;
+  }
   while (!line_out_.empty()) {
     const ssize_t n = pty_.Write(line_out_.data(), line_out_.size());
     if (n > 0) {

@@ -10,8 +10,8 @@
 namespace notarel::emu {
 namespace {
 
-enum class Arg { kNone, kNumber, kOptionalNumber, kStateHex, kByteList, kPowerUpKind, kOnOff, kBaud, kSoak, kAnswer,
-                 kHost, kSlow };
+enum class Arg { kNone, kNumber, kOptionalNumber, kStateHex, kByteList, kPowerUpKind, kOnOff,
+                 kBaud, kSoak, kAnswer, kHost, kSlow };
 
 struct VerbRule {
   const char* name;

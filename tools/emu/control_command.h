@@ -18,9 +18,9 @@ enum class Verb {
 
 struct ControlCommand {
   Verb verb = Verb::kStatus;
-  // The numeric argument: a code, a count, milliseconds (0 when an optional
-  // number is left out), a baud rate, or the
-  // POWER UP status byte that `powerup` asked for, or the soak's seed.
+  // The numeric argument: a code, a count, milliseconds, a baud rate, the
+  // POWER UP status byte that `powerup` asked for, or the soak's seed; 0 when
+  // an optional number (hangup's) is left out.
   std::uint32_t number = 0;
   Bytes bytes;        // hex byte lists; slow: the command byte
   // stream on|off; soak SEED (on) or soak off; answer accept (on) or refuse;

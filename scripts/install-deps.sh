@@ -26,13 +26,24 @@ wait_for_dpkg() {
 
 wait_for_dpkg
 updated=0
+# A mirror in the middle of a sync serves an index that does not match its
+# Release file, and apt-get update then fails for that index alone. A few
+# tries a while apart usually see the sync through; after that the lists that
+# did come are used, and install_missing below copes with the one that did not.
 update_once() {
-  if [ "$updated" = 0 ]; then
+  [ "$updated" = 0 ] || return 0
+  updated=1
+  local try
+  for try in 1 2 3; do
     echo "install-deps: apt-get update"
-    apt-get update -qq
-    updated=1
-  fi
+    apt-get update -qq && return 0
+    [ "$try" = 3 ] || { echo "install-deps: apt-get update failed; again in 30 s"; sleep 30; }
+  done
+  echo "install-deps: apt-get update failed 3 times; going on with the lists it fetched"
 }
+
+# The release's own suite, whose lists agree across architectures.
+release_suite() { . /etc/os-release && echo "${VERSION_CODENAME:-bookworm}"; }
 
 install_missing() {
   local missing
@@ -40,7 +51,13 @@ install_missing() {
   [ "${#missing[@]}" -gt 0 ] || return 0
   update_once
   echo "install-deps: installing ${missing[*]}"
-  apt-get install -y -qq "${missing[@]}"
+  apt-get install -y -qq "${missing[@]}" && return 0
+  # When the security suite's list of one architecture could not be fetched,
+  # its newer library versions exist for the other architecture only, and an
+  # i386 library cannot be installed beside its amd64 twin. The release's own
+  # suite has both at one version.
+  echo "install-deps: apt-get install failed; again from the $(release_suite) suite"
+  apt-get install -y -qq -t "$(release_suite)" "${missing[@]}"
 }
 
 # --native: only what the native build needs (the demo), not Wine and mingw.

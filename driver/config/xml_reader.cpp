@@ -53,7 +53,9 @@ void AddText(TXmlItem& item, const std::string& text) {
   if (IsBlankText(item.Text())) {
     item.SetText(XmlUnescape(text));
   } else {
-    item.SetText(XmlUnescape(item.Text() + "\r\n" + text));
+    // Only the new token is unescaped: the text so far already is, and
+    // unescaping it again would turn a written "&amp;lt;" into "<".
+    item.SetText(item.Text() + "\r\n" + XmlUnescape(text));
   }
 }
 

@@ -12,6 +12,7 @@
 #include "xml_escape.h"
 #include "xml_item.h"
 #include "xml_text.h"
+#include "xml_token_text.h"
 
 namespace notarel {
 namespace {
@@ -24,6 +25,49 @@ struct OpenElement {
   int childIndent;
   int nextChild;
 };
+
+// Blank as IsBlankText counts it.
+bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlankByte(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlankByte(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// One line of a text as the reader will hand it back: each "<br/>" ends a
+// text token, a token never begins or ends with blanks, and its clean-up may
+// bring together bytes it takes away in turn, so both are repeated until the
+// line stays as it is.
+std::string LineAsRead(std::string_view line) {
+  std::string now(TrimBlanks(line));
+  std::string next;
+  for (;;) {
+    CleanTokenText(now, next);
+    next = std::string(TrimBlanks(next));
+    if (next == now) return now;
+    now.swap(next);
+  }
+}
+
+// A text written so that reading it back gives exactly what was written: its
+// lines (split at CR LF) as the reader will hand them back, the empty ones
+// left out, with "<br/>" between them. Blanks at the ends of a line, or a line
+// of blanks, could not be read back whatever was written, so they are not
+// written; a text without such bytes is written as it is.
+std::string TextToWrite(std::string_view text) {
+  std::string out;
+  while (!text.empty()) {
+    const std::size_t end = text.find(kCrLf);
+    const std::string line = LineAsRead(text.substr(0, end));
+    if (!line.empty()) {
+      if (!out.empty()) out += "<br/>";
+      out += XmlEscape(line);
+    }
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + kCrLf.size());
+  }
+  return out;
+}
 
 void AppendHead(const TXmlItem& item, std::string& out) {
   out += item.Name();
@@ -60,7 +104,7 @@ bool AppendOpening(const TXmlItem& item, int indent, std::vector<OpenElement>& o
   }
   out += '>';
   if (hasText) {
-    out += XmlEscape(item.Text());
+    out += TextToWrite(item.Text());
     indent = 0;
   }
   if (item.Count() == 0) {

@@ -72,12 +72,12 @@ TEST(XmlReader, TextIsTrimmedAndJoinedAcrossChildren) {
   TXmlParser parser;
   LoadText(parser, "<a>  one   two\r\nthree  <b/> four </a>");
   EXPECT_EQ(parser.Root().Text(), "one twothree\r\nfour");
-  // A later run unescapes the joined text again: "&amp;lt;" alone gives "&lt;",
-  // followed by another run it gives "<".
+  // Each run is unescaped once, whether another run follows it or not:
+  // "&amp;lt;" gives "&lt;" in both places.
   LoadText(parser, "<a>&amp;lt;</a>");
   EXPECT_EQ(parser.Root().Text(), "&lt;");
-  LoadText(parser, "<a>&amp;lt;<b/>x</a>");
-  EXPECT_EQ(parser.Root().Text(), "<\r\nx");
+  LoadText(parser, "<a>&amp;lt;<b/>x&amp;gt;<c/>&amp;amp;</a>");
+  EXPECT_EQ(parser.Root().Text(), "&lt;\r\nx&gt;\r\n&amp;");
 }
 
 TEST(XmlReader, ALineBreakInTextComesBackWithAnExtraElement) {

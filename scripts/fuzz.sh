@@ -5,12 +5,18 @@
 #   bash scripts/fuzz.sh --long TARGET [RUNS] [JOBS]
 #                                                one target for RUNS executions (10000000) in all,
 #                                                shared out among JOBS processes (1) on one corpus
+#   bash scripts/fuzz.sh --keep TARGET           the inputs of TARGET's long run that reach what
+#                                                the seeds do not, into its kept corpus
 #
 # Targets: link_fuzzer (receive path and reply checks), xml_fuzzer (the XML
 # reader through windows of every size), settings_fuzzer (LoadParams on
-# arbitrary files). The seed corpus is tests/fuzz/corpus/<target without
-# _fuzzer>; neither mode writes into it. A short run works on a copy in a
-# temporary folder, removed afterwards; a long run keeps what it finds in
+# arbitrary files). Each has two corpora in the repository, and every run
+# starts from both: the seeds, tests/fuzz/corpus/<target without _fuzzer>
+# (written by tests/fuzz/make_seeds.py), and the kept inputs,
+# tests/fuzz/kept/<same name>: what long runs found that reaches features the
+# seeds do not, cut down by libFuzzer's merge. Only --keep writes into the
+# repository. A short run works on a copy in a temporary folder, removed
+# afterwards; a long run keeps what it finds in
 # build/fuzz/long/<target>/corpus, its log in build/fuzz/long/<target>/run.log
 # (run.N.log for process N of several, which pick up each other's finds from
 # the corpus as they go) and any finding (crash-*, timeout-*, leak-*) beside
@@ -28,6 +34,17 @@ build() {
 }
 
 seeds_of() { echo "tests/fuzz/corpus/${1%_fuzzer}"; }
+kept_of() { echo "tests/fuzz/kept/${1%_fuzzer}"; }
+
+# Copies a target's seeds and kept inputs into a run's corpus; -n leaves an
+# input already there (a long run's own finds) as it is.
+copy_corpus() {
+  local target=$1 into=$2
+  cp -n "$(seeds_of "$target")"/* "$into/"
+  if [ -d "$(kept_of "$target")" ] && [ -n "$(ls -A "$(kept_of "$target")")" ]; then
+    cp -n "$(kept_of "$target")"/* "$into/"
+  fi
+}
 
 # The settings target writes its files under TMPDIR: shared memory where the
 # machine has it, so that the saves' flushes to disk do not slow the run.
@@ -42,7 +59,7 @@ run_short() {
   trap "rm -rf '$work'" EXIT
   for target in "${targets[@]}"; do
     mkdir -p "$work/$target/corpus" "$work/$target/tmp"
-    cp "$(seeds_of "$target")"/* "$work/$target/corpus/"
+    copy_corpus "$target" "$work/$target/corpus"
     echo "== $target: ${seconds} s"
     if ! TMPDIR="$work/$target/tmp" "build/fuzz/tests/fuzz/$target" "$work/$target/corpus" \
         -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
@@ -67,7 +84,7 @@ run_long() {
   build "$target"
   dir=build/fuzz/long/$target
   mkdir -p "$dir/corpus" "$dir/tmp"
-  cp -n "$(seeds_of "$target")"/* "$dir/corpus/"
+  copy_corpus "$target" "$dir/corpus"
   echo "== $target: $runs runs in $jobs process(es); log in $dir/run*.log"
   TMPDIR=$(mktemp -d "$(scratch_base)/notarel-fuzz.XXXXXX")
   trap 'rm -rf "$TMPDIR"' EXIT
@@ -83,8 +100,35 @@ run_long() {
   return $status
 }
 
+# libFuzzer's merge adds to its first folder, which starts with the seeds, each
+# input of the others that reaches a feature not yet reached, and names it by
+# the SHA-1 of its bytes. What it added, and no seed, becomes the kept corpus,
+# so a kept input that the seeds or a better find have overtaken drops out.
+run_keep() {
+  local target=${1:?"--keep needs a target: ${targets[*]}"} long kept work name
+  long=build/fuzz/long/$target/corpus
+  kept=$(kept_of "$target")
+  [ -d "$long" ] || { echo "fuzz: no long run of $target in $long" >&2; exit 2; }
+  build "$target"
+  work=$(mktemp -d "$(scratch_base)/notarel-fuzz.XXXXXX")
+  # shellcheck disable=SC2064
+  trap "rm -rf '$work'" EXIT
+  mkdir -p "$work/merged" "$work/tmp" "$kept"
+  cp "$(seeds_of "$target")"/* "$work/merged/"
+  TMPDIR="$work/tmp" "build/fuzz/tests/fuzz/$target" -merge=1 -timeout=10 \
+    "$work/merged" "$kept" "$long" >"$work/merge.log" 2>&1 ||
+    { tail -n 40 "$work/merge.log" >&2; exit 1; }
+  rm -f "$kept"/*
+  for name in "$work/merged"/*; do
+    [ -e "$(seeds_of "$target")/${name##*/}" ] || cp "$name" "$kept/"
+  done
+  grep -E '^MERGE-OUTER: [0-9]+ new files' "$work/merge.log" || true
+  echo "$target: $(ls "$kept" | wc -l) kept inputs, $(find "$kept" -type f -exec cat {} + | wc -c) bytes, in $kept"
+}
+
 case "$mode" in
   --short) run_short ;;
   --long) shift; run_long "$@" ;;
-  *) sed -n "2,17p" "$0" >&2; exit 2 ;;
+  --keep) shift; run_keep "$@" ;;
+  *) sed -n "2,23p" "$0" >&2; exit 2 ;;
 esac

@@ -29,7 +29,7 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 echo "== Debian package of the Linux tools"
 bash scripts/test-deb.sh build/deb || failed+=("Debian package (scripts/test-deb.sh)")
 
-echo "== fuzz targets (clang, ASan+UBSan): a short run of each over its seed corpus"
+echo "== fuzz targets (clang, ASan+UBSan): a short run of each over its seeds and kept inputs"
 bash scripts/fuzz.sh --short || failed+=("fuzz targets (build/fuzz)")
 
 echo "== Windows build (32-bit deliverables) and the release bundle"

@@ -142,6 +142,10 @@ def settings_seeds(defaults):
         "connection-only": head.split("<CountryDenominations>")[0] + "</settings>\r\n",
         "unclosed": head[:len(head) // 2],
         "br-in-name": one.replace("</CountryName>", "<br/>x</CountryName>", 1),
+        # Lone CRs and LFs beside a pair the clean-up leaves, and an escape
+        # before a second text run.
+        "breaks-beside-blanks": one.replace(
+            "</CountryName>", "\r\r\r\n\n\nx &amp;amp;<b/>y</CountryName>", 1),
         "bad-current": one.replace("<CurrentCountryCode>1<", "<CurrentCountryCode>99<"),
     }
     return {name: body.encode("cp1251") for name, body in seeds.items()}

@@ -72,7 +72,7 @@ run_short() {
         [ -e "$unit" ] && echo "$target: input (base64): $(base64 -w0 "$unit")" >&2
       done
     fi
-    grep -E '^#[0-9]+ +DONE|^stat::(number_of_executed_units|average_exec_per_sec)' \
+    grep -aE '^#[0-9]+[[:space:]]+(INITED|DONE)|^stat::(number_of_executed_units|average_exec_per_sec)' \
       "$work/$target/log" || true
   done
   return $status

@@ -2,19 +2,12 @@
 
 #include "case_fold.h"
 #include "xml_escape.h"
+#include "xml_text.h"
 
 namespace notarel {
 namespace {
 
 constexpr std::size_t kNoPos = std::string_view::npos;
-
-bool IsTrimmable(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsTrimmable(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsTrimmable(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // The bytes that hold the attributes: after the first space, before the
 // closing ">" or "/>".
@@ -68,7 +61,7 @@ void ReadTagAttributes(std::string_view tag, TXmlAttributes& attributes) {
   const std::size_t space = tag.find(' ');
   if (space == kNoPos) return;
   const std::string broken = BreakAtSpaces(AttributeBytes(tag, space));
-  std::string_view rest = Trim(broken);
+  std::string_view rest = TrimBlanks(broken);
   // Lines end at CR LF, a lone CR or a lone LF; a final break adds no empty line.
   while (!rest.empty()) {
     const std::size_t end = rest.find_first_of("\r\n");

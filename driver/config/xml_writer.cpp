@@ -26,15 +26,6 @@ struct OpenElement {
   int nextChild;
 };
 
-// Blank as IsBlankText counts it.
-bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlankByte(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlankByte(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // One line of a text as the reader will hand it back: each "<br/>" ends a
 // text token, a token never begins or ends with blanks, and its clean-up may
 // bring together bytes it takes away in turn, so both are repeated until the
